@@ -1,0 +1,32 @@
+#include "resources/copy_resource.h"
+
+#include <cstdlib>
+#include <cstring>
+
+void copy_resource(FILE* volume, int length, const char* path) {
+  size_t size = static_cast<size_t>(length);
+  // An empty resource needs no buffer; a null result then is no failure.
+  unsigned char* buffer = size > 0 ? static_cast<unsigned char*>(malloc(size)) : nullptr;
+  if (size > 0 && buffer == nullptr) {
+    printf("Error!\nNot enough memory!\n");
+    exit(1);
+  }
+  FILE* output = fopen(path, "wb");
+  if (output == nullptr) {
+    printf("Error!\nCannot open %s.\n", path);
+    free(buffer);
+    exit(1);
+  }
+  size_t got = size > 0 ? fread(buffer, 1, size, volume) : 0;
+  // A volume file that ends early still gives the declared length, padded with zeros.
+  if (got < size) {
+    memset(buffer + got, 0, size - got);
+  }
+  bool written = size == 0 || fwrite(buffer, 1, size, output) == size;
+  free(buffer);
+  // Small writes stay buffered until the close, so a full disk may show only there.
+  if (fclose(output) != 0 || !written) {
+    printf("Error!\nWrite error!\n");
+    exit(1);
+  }
+}

@@ -1,0 +1,15 @@
+// Internal to the resource extractions: the steps that the single and the bulk
+// extraction share once a resource's length has been accepted.
+#ifndef KESK_RESOURCES_COPY_RESOURCE_H
+#define KESK_RESOURCES_COPY_RESOURCE_H
+
+#include <cstdio>
+
+// Copies `length` bytes (0 to kMaxResourceLength) from the volume stream's current
+// position into a new file at `path`. Ends the process with status 1 when the buffer
+// cannot be allocated ("Error!\nNot enough memory!\n"), the file cannot be created
+// ("Error!\nCannot open %s.\n") or the write fails ("Error!\nWrite error!\n").
+// Bytes the volume file does not hold are written as zeros.
+void copy_resource(FILE* volume, int length, const char* path);
+
+#endif  // KESK_RESOURCES_COPY_RESOURCE_H

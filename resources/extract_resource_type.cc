@@ -1,0 +1,65 @@
+#include <climits>
+#include <cstdlib>
+
+#include "resources/copy_resource.h"
+#include "resources/platform.h"
+#include "resources/resources.h"
+
+// Reads the next entry as one block. Bytes that a short read does not deliver stay 0xFF,
+// so a trailing partial entry is always skipped. Returns false when the read delivers
+// nothing at all, which ends the walk even if the measured size promised more.
+static bool read_next_entry(FILE* directory, DirectoryEntry* entry) {
+  entry->bytes[0] = entry->bytes[1] = entry->bytes[2] = 0xFF;
+  return fread(entry->bytes, 1, sizeof entry->bytes, directory) > 0;
+}
+
+static bool entry_has_absent_byte(const DirectoryEntry& entry) {
+  return entry.bytes[0] == 0xFF || entry.bytes[1] == 0xFF || entry.bytes[2] == 0xFF;
+}
+
+static void extract_entry(int type, int index, const DirectoryEntry& entry) {
+  const char* type_name = resource_types.type_names[type];
+  ResourceLocation location =
+      decode_directory_entry(entry.bytes[0], entry.bytes[1], entry.bytes[2]);
+  VolumeFileName volume_name = volume_file_name(location.volume);
+  FILE* volume = fopen(volume_name.text, "rb");
+  if (volume == nullptr) {
+    printf("Error!\nCannot open %s.", volume_name.text);
+    exit(1);
+  }
+  int length = read_resource_length(volume, location.offset);
+  if (length < 1 || length > kMaxResourceLength) {
+    printf("\nError! %s.%d - extreme filesize (%d bytes)!\n", type_name, index, length);
+  } else {
+    char output_path[40];
+    snprintf(output_path, sizeof output_path, "%s/%s.%d", type_name, type_name, index);
+    copy_resource(volume, length, output_path);
+  }
+  fclose(volume);
+}
+
+void extract_resource_type(int type) {
+  const char* directory_name = resource_types.directory_files[type];
+  const char* type_name = resource_types.type_names[type];
+
+  FILE* directory = fopen(directory_name, "rb");
+  if (directory == nullptr) {
+    printf("Cannot open %s.", directory_name);
+    exit(1);
+  }
+  printf("Extracting %s files... ", type_name);
+  make_directory(type_name);
+  int64_t size = measure_file(directory);
+  DirectoryEntry entry;
+  // Entry numbers are printed with %d, so the walk stops at the largest int.
+  for (int64_t index = 0; index * 3 < size && index <= INT_MAX; ++index) {
+    if (!read_next_entry(directory, &entry)) {
+      break;
+    }
+    if (!entry_has_absent_byte(entry)) {
+      extract_entry(type, static_cast<int>(index), entry);
+    }
+  }
+  printf("Done.\n");
+  fclose(directory);
+}

@@ -1,0 +1,306 @@
+#include "tests/game_builder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#ifndef KESK_DEFAULT_BINARY
+#define KESK_DEFAULT_BINARY "kesk"
+#endif
+
+const char* const kDirectoryFiles[4] = {"logdir", "picdir", "viewdir", "snddir"};
+const char* const kTypeNames[4] = {"logic", "picture", "view", "sound"};
+
+Bytes bytes_of(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+std::string text_of(const Bytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+Bytes pattern_bytes(size_t length, uint32_t seed) {
+  Bytes bytes(length);
+  uint32_t state = seed * 2654435761u + 1;
+  for (unsigned char& byte : bytes) {
+    state = state * 1103515245u + 12345u;
+    byte = static_cast<unsigned char>(state >> 16);
+  }
+  return bytes;
+}
+
+Bytes directory_entry(unsigned volume, uint32_t offset) {
+  return {static_cast<unsigned char>((volume << 4) | ((offset >> 16) & 0x0F)),
+          static_cast<unsigned char>(offset >> 8), static_cast<unsigned char>(offset)};
+}
+
+Bytes volume_record(const Bytes& data, long declared_length) {
+  unsigned long length =
+      declared_length < 0 ? data.size() : static_cast<unsigned long>(declared_length);
+  Bytes record(5 + data.size());
+  record[0] = 0x12;
+  record[1] = 0x34;
+  record[2] = 0x00;
+  record[3] = static_cast<unsigned char>(length & 0xFF);
+  record[4] = static_cast<unsigned char>((length >> 8) & 0xFF);
+  std::copy(data.begin(), data.end(), record.begin() + 5);
+  return record;
+}
+
+void set_entry(FileTree& game, int type, int number, const Bytes& entry) {
+  Bytes& directory = game[kDirectoryFiles[type]];
+  size_t position = static_cast<size_t>(number) * 3;
+  if (directory.size() < position + 3) {
+    directory.resize(position + 3, 0xFF);
+  }
+  for (size_t i = 0; i < 3 && i < entry.size(); ++i) {
+    directory[position + i] = entry[i];
+  }
+}
+
+uint32_t add_resource(FileTree& game, int type, int number, unsigned volume, const Bytes& data,
+                      long declared_length) {
+  Bytes& volume_bytes = game["vol." + std::to_string(volume)];
+  uint32_t offset = static_cast<uint32_t>(volume_bytes.size());
+  Bytes record = volume_record(data, declared_length);
+  volume_bytes.insert(volume_bytes.end(), record.begin(), record.end());
+  set_entry(game, type, number, directory_entry(volume, offset));
+  return offset;
+}
+
+Bytes object_cipher(const Bytes& data) {
+  static const char key[] = "Gray Pebble";
+  Bytes out(data);
+  for (size_t i = 0; i < out.size(); ++i) {
+    out[i] = static_cast<unsigned char>(out[i] ^ key[i % 11]);
+  }
+  return out;
+}
+
+Bytes encode_word_record(const WordRecord& record) {
+  Bytes bytes = {static_cast<unsigned char>(record.prefix)};
+  for (size_t i = 0; i < record.characters.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(record.characters[i]) ^ 0x7F;
+    if (i + 1 == record.characters.size()) {
+      c |= 0x80;
+    }
+    bytes.push_back(c);
+  }
+  bytes.push_back(static_cast<unsigned char>((record.group >> 8) & 0xFF));
+  bytes.push_back(static_cast<unsigned char>(record.group & 0xFF));
+  return bytes;
+}
+
+Bytes vocabulary_file(const std::vector<std::vector<WordRecord>>& letters) {
+  Bytes file(52, 0);
+  for (size_t letter = 0; letter < letters.size() && letter < 26; ++letter) {
+    if (letters[letter].empty()) {
+      continue;
+    }
+    size_t offset = file.size();
+    file[letter * 2] = static_cast<unsigned char>(offset >> 8);
+    file[letter * 2 + 1] = static_cast<unsigned char>(offset);
+    for (const WordRecord& record : letters[letter]) {
+      Bytes bytes = encode_word_record(record);
+      file.insert(file.end(), bytes.begin(), bytes.end());
+    }
+    file.push_back(0);
+  }
+  return file;
+}
+
+std::vector<WordRecord> compress_words(const std::vector<std::pair<std::string, int>>& words) {
+  std::vector<WordRecord> records;
+  std::string previous;
+  for (const auto& [word, group] : words) {
+    size_t shared = 0;
+    while (shared < previous.size() && shared + 1 < word.size() &&
+           previous[shared] == word[shared]) {
+      ++shared;
+    }
+    records.push_back({static_cast<int>(shared), word.substr(shared), group});
+    previous = word;
+  }
+  return records;
+}
+
+std::string make_scratch_directory() {
+  const char* base = getenv("TMPDIR");
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kesk-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  if (mkdtemp(name.data()) == nullptr) {
+    throw std::runtime_error("mkdtemp failed");
+  }
+  return std::string(name.data());
+}
+
+void remove_tree(const std::string& directory) {
+  DIR* dir = opendir(directory.c_str());
+  if (dir != nullptr) {
+    while (dirent* item = readdir(dir)) {
+      std::string name = item->d_name;
+      if (name == "." || name == "..") {
+        continue;
+      }
+      std::string path = directory + "/" + name;
+      struct stat info;
+      if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        remove_tree(path);
+      } else {
+        unlink(path.c_str());
+      }
+    }
+    closedir(dir);
+  }
+  rmdir(directory.c_str());
+}
+
+void write_tree(const std::string& directory, const FileTree& tree) {
+  for (const auto& [name, contents] : tree) {
+    std::string path = directory + "/" + name;
+    if (!name.empty() && name.back() == '/') {
+      mkdir(path.c_str(), 0755);
+      continue;
+    }
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+      throw std::runtime_error("cannot create " + path);
+    }
+    if (!contents.empty()) {
+      fwrite(contents.data(), 1, contents.size(), file);
+    }
+    fclose(file);
+  }
+}
+
+static void read_tree_into(const std::string& root, const std::string& prefix, FileTree& tree) {
+  DIR* dir = opendir((root + "/" + prefix).c_str());
+  if (dir == nullptr) {
+    return;
+  }
+  while (dirent* item = readdir(dir)) {
+    std::string name = item->d_name;
+    if (name == "." || name == "..") {
+      continue;
+    }
+    std::string relative = prefix + name;
+    std::string path = root + "/" + relative;
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0) {
+      continue;
+    }
+    if (S_ISDIR(info.st_mode)) {
+      tree[relative + "/"] = Bytes();
+      read_tree_into(root, relative + "/", tree);
+    } else if (S_ISLNK(info.st_mode)) {
+      char target[4096];
+      ssize_t n = readlink(path.c_str(), target, sizeof target);
+      tree[relative] = bytes_of("-> " + std::string(target, n > 0 ? static_cast<size_t>(n) : 0));
+    } else {
+      Bytes contents;
+      FILE* file = fopen(path.c_str(), "rb");
+      if (file != nullptr) {
+        unsigned char block[65536];
+        size_t got;
+        while ((got = fread(block, 1, sizeof block, file)) > 0) {
+          contents.insert(contents.end(), block, block + got);
+        }
+        fclose(file);
+      }
+      tree[relative] = contents;
+    }
+  }
+  closedir(dir);
+}
+
+FileTree read_tree(const std::string& directory) {
+  FileTree tree;
+  read_tree_into(directory, "", tree);
+  return tree;
+}
+
+static std::string read_whole_file(const std::string& path) {
+  std::string text;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (file != nullptr) {
+    char block[4096];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, file)) > 0) {
+      text.append(block, got);
+    }
+    fclose(file);
+  }
+  return text;
+}
+
+RunResult run_kesk(const std::string& directory, const std::vector<std::string>& args,
+                   const RunOptions& options) {
+  const char* binary = getenv("KESK_BINARY");
+  std::string program = binary != nullptr && *binary != '\0' ? binary : KESK_DEFAULT_BINARY;
+  const char* wrapper = getenv("KESK_WRAPPER");
+  std::vector<std::string> words;
+  if (wrapper != nullptr && *wrapper != '\0') {
+    words.push_back(wrapper);
+  }
+  words.push_back(program);
+  words.insert(words.end(), args.begin(), args.end());
+
+  // Standard output and error go to files beside, not inside, the game directory.
+  std::string out_path = directory + ".out";
+  std::string err_path = directory + ".err";
+  pid_t child = fork();
+  if (child < 0) {
+    throw std::runtime_error("fork failed");
+  }
+  if (child == 0) {
+    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int in = open("/dev/null", O_RDONLY);
+    if (out < 0 || err < 0 || in < 0 || chdir(directory.c_str()) != 0) {
+      _exit(127);
+    }
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    if (options.memory_limit_bytes > 0) {
+      struct rlimit limit = {static_cast<rlim_t>(options.memory_limit_bytes),
+                             static_cast<rlim_t>(options.memory_limit_bytes)};
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+      argv.push_back(&word[0]);
+    }
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int wait_status = 0;
+  waitpid(child, &wait_status, 0);
+  RunResult result;
+  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+  result.out = read_whole_file(out_path);
+  result.err = read_whole_file(err_path);
+  unlink(out_path.c_str());
+  unlink(err_path.c_str());
+  return result;
+}
+
+int file_mode(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) {
+    return -1;
+  }
+  return static_cast<int>(info.st_mode & 07777);
+}

@@ -1,0 +1,79 @@
+// Builds game files byte by byte in a scratch directory, runs the kesk binary there and
+// reads back everything it left. Shared by every test, fuzz target and benchmark that
+// needs game data.
+#ifndef KESK_TESTS_GAME_BUILDER_H
+#define KESK_TESTS_GAME_BUILDER_H
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;
+
+// Relative path -> contents. A directory is listed as "name/" with empty contents.
+using FileTree = std::map<std::string, Bytes>;
+
+Bytes bytes_of(const std::string& text);
+std::string text_of(const Bytes& bytes);
+// Deterministic filler: `length` bytes from a simple generator seeded by `seed`.
+Bytes pattern_bytes(size_t length, uint32_t seed);
+
+// --- Directory files and volumes -----------------------------------------------------
+extern const char* const kDirectoryFiles[4];  // "logdir", "picdir", "viewdir", "snddir"
+extern const char* const kTypeNames[4];       // "logic", "picture", "view", "sound"
+
+// The three entry bytes for a volume and a 20-bit offset.
+Bytes directory_entry(unsigned volume, uint32_t offset);
+// A resource as it stands in a volume: three header bytes, the declared length (low byte
+// first) and the data. `declared_length` < 0 declares the data's own size.
+Bytes volume_record(const Bytes& data, long declared_length = -1);
+// Appends volume_record(data, declared_length) to "vol.<volume>" and writes its entry at
+// position 3 x number of the type's directory file, padding any gap with 0xFF bytes.
+// Returns the record's offset in the volume.
+uint32_t add_resource(FileTree& game, int type, int number, unsigned volume, const Bytes& data,
+                      long declared_length = -1);
+// Sets the three bytes of entry `number` of the type's directory file, padding with 0xFF.
+void set_entry(FileTree& game, int type, int number, const Bytes& entry);
+
+// --- Side files ------------------------------------------------------------------------
+// XOR with "Gray Pebble", written here independently of the product's cipher.
+Bytes object_cipher(const Bytes& data);
+
+// One record of a word list, stored exactly as given (no prefix computing).
+struct WordRecord {
+  int prefix;
+  std::string characters;  // at least one character
+  int group;
+};
+// Encodes a record: prefix count, characters XOR 0x7F with bit 7 on the last, group.
+Bytes encode_word_record(const WordRecord& record);
+// A complete "words.tok": 26 big-endian offsets, then each non-empty letter's records and
+// a closing 0 byte. letters[i] is letter 'A' + i.
+Bytes vocabulary_file(const std::vector<std::vector<WordRecord>>& letters);
+// Records for sorted (word, group) pairs of one letter, with the shared prefix counts.
+std::vector<WordRecord> compress_words(const std::vector<std::pair<std::string, int>>& words);
+
+// --- Running kesk ---------------------------------------------------------------------
+std::string make_scratch_directory();
+void remove_tree(const std::string& directory);
+void write_tree(const std::string& directory, const FileTree& tree);
+FileTree read_tree(const std::string& directory);
+
+struct RunResult {
+  int status;  // exit status, or 128 + signal number
+  std::string out;
+  std::string err;
+};
+struct RunOptions {
+  long memory_limit_bytes = 0;  // RLIMIT_AS for the child when > 0
+};
+// Runs kesk in `directory`. The binary is KESK_BINARY from the environment when set,
+// else the one this build made; KESK_WRAPPER (for example "wine") runs it when set.
+RunResult run_kesk(const std::string& directory, const std::vector<std::string>& args,
+                   const RunOptions& options = RunOptions());
+
+// The file mode bits (for example 0755) of a path, or -1.
+int file_mode(const std::string& path);
+
+#endif  // KESK_TESTS_GAME_BUILDER_H

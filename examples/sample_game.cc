@@ -1,0 +1,100 @@
+#include "examples/sample_game.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Readable resource bodies, so an extracted file shows at a glance what it is.
+Bytes resource_body(const std::string& label, size_t filler, uint32_t seed) {
+  Bytes body = bytes_of("Sample " + label + " resource\n");
+  Bytes tail = pattern_bytes(filler, seed);
+  body.insert(body.end(), tail.begin(), tail.end());
+  return body;
+}
+
+void add_resources(FileTree& game) {
+  // Logic: 0 to 2 in vol.0, 3 absent, 4 missing from the numbering altogether (its entry is
+  // 0xFF padding), 5 in vol.1.
+  add_resource(game, 0, 0, 0, resource_body("logic 0", 40, 1));
+  add_resource(game, 0, 1, 0, resource_body("logic 1", 120, 2));
+  add_resource(game, 0, 2, 1, resource_body("logic 2", 16, 3));
+  set_entry(game, 0, 3, {0xFF, 0xFF, 0xFF});
+  add_resource(game, 0, 5, 1, resource_body("logic 5", 300, 5));
+
+  // Pictures 0 and 1, one in each volume.
+  add_resource(game, 1, 0, 1, resource_body("picture 0", 900, 10));
+  add_resource(game, 1, 1, 0, resource_body("picture 1", 2500, 11));
+
+  // Views: 1 declares a length beyond the 30000-byte limit and is reported, not extracted.
+  add_resource(game, 2, 0, 0, resource_body("view 0", 200, 20));
+  add_resource(game, 2, 1, 1, resource_body("view 1", 8, 21), 40000);
+  add_resource(game, 2, 2, 1, resource_body("view 2", 640, 22));
+
+  // Sounds 0 and 2, with entry 1 absent.
+  add_resource(game, 3, 0, 1, resource_body("sound 0", 64, 30));
+  set_entry(game, 3, 1, {0xFF, 0xFF, 0xFF});
+  add_resource(game, 3, 2, 0, resource_body("sound 2", 96, 32));
+}
+
+// The plain inventory list: a 3-byte header (offset of the name table, then a 0 byte),
+// one 3-byte row per item (name offset, starting room), then the names, each ending in 0.
+Bytes plain_object_file() {
+  const std::vector<std::pair<std::string, int>> items = {
+      {"?", 0},
+      {"brass key", 3},
+      {"oil lamp", 5},
+      {"coil of rope", 7},
+      {"silver coin", 12},
+      {"old map", 2},
+      {"loaf of bread", 9},
+  };
+  size_t names_offset = 3 + items.size() * 3;
+  Bytes file = {static_cast<unsigned char>(names_offset & 0xFF),
+                static_cast<unsigned char>(names_offset >> 8), 0};
+  Bytes names;
+  for (const auto& [name, room] : items) {
+    size_t offset = names_offset + names.size();
+    file.push_back(static_cast<unsigned char>(offset & 0xFF));
+    file.push_back(static_cast<unsigned char>(offset >> 8));
+    file.push_back(static_cast<unsigned char>(room));
+    names.insert(names.end(), name.begin(), name.end());
+    names.push_back(0);
+  }
+  file.insert(file.end(), names.begin(), names.end());
+  return file;
+}
+
+using WordList = std::vector<std::pair<std::string, int>>;
+
+Bytes sample_vocabulary() {
+  std::vector<WordList> letters(26);
+  letters['a' - 'a'] = {{"a", 0}, {"all", 1}, {"an", 0}, {"and", 1}, {"anyword", 1}};
+  letters['b' - 'a'] = {{"bag", 12}, {"ball", 13}, {"barrel", 14}, {"bread", 15}, {"bridge", 16}};
+  letters['c' - 'a'] = {{"climb", 20}, {"close", 21}, {"coin", 22}, {"coins", 22}};
+  letters['d' - 'a'] = {{"door", 30}, {"down", 31}, {"drink", 32}, {"drop", 33}};
+  letters['g' - 'a'] = {{"get", 40}, {"give", 41}, {"go", 42}};
+  letters['k' - 'a'] = {{"key", 50}};
+  letters['l' - 'a'] = {{"lamp", 60}, {"lantern", 60}, {"light", 61}, {"look", 62}, {"loose", 63}};
+  letters['o' - 'a'] = {{"open", 70}};
+  letters['r' - 'a'] = {{"read", 80}, {"rope", 81}};
+  letters['t' - 'a'] = {{"take", 90}, {"talk", 91}, {"the", 0}, {"throw", 92}};
+  letters['u' - 'a'] = {{"unlock", 100}, {"up", 101}};
+  letters['w' - 'a'] = {{"walk", 110}, {"wear", 111}, {"west", 112}};
+  std::vector<std::vector<WordRecord>> records;
+  for (const WordList& words : letters) {
+    records.push_back(compress_words(words));
+  }
+  return vocabulary_file(records);
+}
+
+}  // namespace
+
+FileTree sample_game() {
+  FileTree game;
+  add_resources(game);
+  game["object"] = object_cipher(plain_object_file());
+  game["words.tok"] = sample_vocabulary();
+  return game;
+}

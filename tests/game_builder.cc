@@ -278,6 +278,10 @@ RunResult run_kesk(const std::string& directory, const std::vector<std::string>&
                              static_cast<rlim_t>(options.memory_limit_bytes)};
       setrlimit(RLIMIT_AS, &limit);
     }
+    for (const std::string& setting : options.environment) {
+      size_t equals = setting.find('=');
+      setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+    }
     std::vector<char*> argv;
     for (std::string& word : words) {
       argv.push_back(&word[0]);
@@ -303,4 +307,19 @@ int file_mode(const std::string& path) {
     return -1;
   }
   return static_cast<int>(info.st_mode & 07777);
+}
+
+ScratchRun run_in_scratch(const FileTree& game, const std::vector<std::string>& args,
+                          const std::map<std::string, std::string>& links) {
+  std::string directory = make_scratch_directory();
+  write_tree(directory, game);
+  for (const auto& [name, target] : links) {
+    if (symlink(target.c_str(), (directory + "/" + name).c_str()) != 0) {
+      remove_tree(directory);
+      throw std::runtime_error("cannot link " + name);
+    }
+  }
+  ScratchRun run = {run_kesk(directory, args), read_tree(directory)};
+  remove_tree(directory);
+  return run;
 }

@@ -67,6 +67,7 @@ struct RunResult {
 };
 struct RunOptions {
   long memory_limit_bytes = 0;  // RLIMIT_AS for the child when > 0
+  std::vector<std::string> environment;  // extra NAME=VALUE settings for the child
 };
 // Runs kesk in `directory`. The binary is KESK_BINARY from the environment when set,
 // else the one this build made; KESK_WRAPPER (for example "wine") runs it when set.
@@ -75,5 +76,15 @@ RunResult run_kesk(const std::string& directory, const std::vector<std::string>&
 
 // The file mode bits (for example 0755) of a path, or -1.
 int file_mode(const std::string& path);
+
+// One run of kesk in a fresh scratch directory: `game` is written there, the symbolic links
+// (name -> target) are added, kesk runs with `args`, and the whole tree it left is read back
+// before the directory is removed.
+struct ScratchRun {
+  RunResult result;
+  FileTree tree;
+};
+ScratchRun run_in_scratch(const FileTree& game, const std::vector<std::string>& args,
+                          const std::map<std::string, std::string>& links = {});
 
 #endif  // KESK_TESTS_GAME_BUILDER_H

@@ -1,0 +1,138 @@
+// The out-of-memory roads, reached by making exactly one allocation size fail in the kesk
+// child through a preloaded allocator shim.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/game_builder.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KESK_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KESK_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+namespace {
+
+constexpr int kFailingSize = 777;
+
+// The shim needs glibc's dynamic loader; a sanitizer runtime must come first in the
+// preload list, and a Windows binary under Wine does not load it at all.
+bool shim_unavailable() {
+#ifdef KESK_ADDRESS_SANITIZER
+  return true;
+#else
+  const char* wrapper = getenv("KESK_WRAPPER");
+  return wrapper != nullptr && *wrapper != '\0';
+#endif
+}
+
+RunOptions failing_allocation(int size) {
+  RunOptions options;
+  options.environment = {std::string("LD_PRELOAD=") + KESK_FAILING_ALLOCATOR,
+                         "KESK_FAIL_ALLOCATION_SIZE=" + std::to_string(size)};
+  return options;
+}
+
+struct Outcome {
+  RunResult result;
+  FileTree tree;
+};
+
+Outcome run_with_failing_allocation(const FileTree& game, const std::vector<std::string>& args,
+                                    int size) {
+  std::string directory = make_scratch_directory();
+  write_tree(directory, game);
+  Outcome outcome = {run_kesk(directory, args, failing_allocation(size)), read_tree(directory)};
+  remove_tree(directory);
+  return outcome;
+}
+
+}  // namespace
+
+TEST(MemoryFailure, SingleExtractionEndsWithStatusOne) {
+  if (shim_unavailable()) {
+    GTEST_SKIP() << "the allocator shim needs an uninstrumented Linux kesk";
+  }
+  FileTree game;
+  add_resource(game, 2, 3, 0, pattern_bytes(kFailingSize, 1));
+  Outcome outcome = run_with_failing_allocation(game, {"-v", "3"}, kFailingSize);
+  EXPECT_EQ(outcome.result.out,
+            "KESK - AGI system extractor\n\nExtracting view.3... Error!\nNot enough memory!\n");
+  EXPECT_EQ(outcome.result.status, 1);
+  EXPECT_EQ(outcome.result.err, "");
+  EXPECT_EQ(outcome.tree, game);
+
+  // With the shim loaded but another size failing, the same extraction succeeds.
+  outcome = run_with_failing_allocation(game, {"-v", "3"}, kFailingSize + 1);
+  EXPECT_EQ(outcome.result.out, "KESK - AGI system extractor\n\nExtracting view.3... Done.\n");
+  EXPECT_EQ(outcome.result.status, 0);
+  FileTree expected = game;
+  expected["view.3"] = pattern_bytes(kFailingSize, 1);
+  EXPECT_EQ(outcome.tree, expected);
+}
+
+TEST(MemoryFailure, BulkExtractionStopsAtTheResourceThatDoesNotFit) {
+  if (shim_unavailable()) {
+    GTEST_SKIP() << "the allocator shim needs an uninstrumented Linux kesk";
+  }
+  FileTree game;
+  add_resource(game, 1, 0, 0, pattern_bytes(100, 2));
+  add_resource(game, 1, 1, 0, pattern_bytes(kFailingSize, 3));
+  add_resource(game, 1, 2, 0, pattern_bytes(200, 4));
+  Outcome outcome = run_with_failing_allocation(game, {"-p", "ALL"}, kFailingSize);
+  EXPECT_EQ(
+      outcome.result.out,
+      "KESK - AGI system extractor\n\nExtracting picture files... Error!\nNot enough memory!\n");
+  EXPECT_EQ(outcome.result.status, 1);
+  EXPECT_EQ(outcome.result.err, "");
+  FileTree expected = game;
+  expected["picture/"] = Bytes();
+  expected["picture/picture.0"] = pattern_bytes(100, 2);
+  EXPECT_EQ(outcome.tree, expected);
+}
+
+TEST(MemoryFailure, ObjectConverterReportsAndTheFullRunGoesOn) {
+  if (shim_unavailable()) {
+    GTEST_SKIP() << "the allocator shim needs an uninstrumented Linux kesk";
+  }
+  FileTree game;
+  for (int type = 0; type < 4; ++type) {
+    game[kDirectoryFiles[type]] = Bytes();
+  }
+  game["object"] = pattern_bytes(kFailingSize, 5);
+  game["words.tok"] = vocabulary_file({{}, {{0, "bag", 12}}});
+
+  Outcome outcome = run_with_failing_allocation(game, {"-o"}, kFailingSize);
+  EXPECT_EQ(outcome.result.out,
+            "KESK - AGI system extractor\n\nCouldn't allocate 777 bytes of memory!\n");
+  EXPECT_EQ(outcome.result.status, 0);
+  EXPECT_EQ(outcome.result.err, "");
+  FileTree expected = game;
+  expected["object.new"] = Bytes();
+  EXPECT_EQ(outcome.tree, expected);
+
+  outcome = run_with_failing_allocation(game, {"-a"}, kFailingSize);
+  EXPECT_EQ(outcome.result.out,
+            "KESK - AGI system extractor\n\n"
+            "Please wait while extracting...\n"
+            "Extracting logic files... Done.\n"
+            "Extracting picture files... Done.\n"
+            "Extracting view files... Done.\n"
+            "Extracting sound files... Done.\n"
+            "Couldn't allocate 777 bytes of memory!\n"
+            "Converting words.tok to words.txt... Done.\n"
+            "\nAll done!\n");
+  EXPECT_EQ(outcome.result.status, 0);
+  for (const char* directory : {"logic/", "picture/", "view/", "sound/"}) {
+    expected[directory] = Bytes();
+  }
+  std::string listing;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    listing += std::string("*** ") + letter + "\n" + (letter == 'B' ? "012 bag\n" : "");
+  }
+  expected["words.txt"] = bytes_of(listing);
+  EXPECT_EQ(outcome.tree, expected);
+}

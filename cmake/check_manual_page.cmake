@@ -1,6 +1,5 @@
 # Renders the manual page with every groff warning on, and lints it with mandoc when that
-# is installed; any diagnostic fails.
-find_program(GROFF groff REQUIRED)
+# is installed; any diagnostic fails. Expects GROFF and PAGE.
 execute_process(COMMAND ${GROFF} -man -ww -z "${PAGE}"
                 RESULT_VARIABLE status ERROR_VARIABLE diagnostics)
 if(NOT status EQUAL 0 OR NOT diagnostics STREQUAL "")

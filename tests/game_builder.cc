@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <stdexcept>
 
 #ifndef KESK_DEFAULT_BINARY
@@ -244,11 +245,41 @@ static std::string read_whole_file(const std::string& path) {
   return text;
 }
 
+bool running_windows_binary() {
+  const char* flag = getenv("KESK_WINDOWS_BINARY");
+  return flag != nullptr && strcmp(flag, "1") == 0;
+}
+
+// A Windows program's standard output is in text mode, which writes each line feed as
+// CR LF. Undoes exactly that one translation; any other CR, and a line feed without its
+// CR, is a fault of the program.
+static std::string undo_windows_line_ends(const std::string& text) {
+  std::string plain;
+  plain.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      plain += '\n';
+      ++i;
+    } else if (text[i] == '\r' || text[i] == '\n') {
+      throw std::runtime_error(std::string("standard output of the Windows binary has a ") +
+                               (text[i] == '\r' ? "CR without a line feed" : "bare line feed") +
+                               " at byte " + std::to_string(i) + " of: " + text);
+    } else {
+      plain += text[i];
+    }
+  }
+  return plain;
+}
+
 RunResult run_kesk(const std::string& directory, const std::vector<std::string>& args,
                    const RunOptions& options) {
   const char* binary = getenv("KESK_BINARY");
   std::string program = binary != nullptr && *binary != '\0' ? binary : KESK_DEFAULT_BINARY;
   const char* wrapper = getenv("KESK_WRAPPER");
+  if (!options.program.empty()) {
+    program = options.program;
+    wrapper = nullptr;
+  }
   std::vector<std::string> words;
   if (wrapper != nullptr && *wrapper != '\0') {
     words.push_back(wrapper);
@@ -259,6 +290,8 @@ RunResult run_kesk(const std::string& directory, const std::vector<std::string>&
   // Standard output and error go to files beside, not inside, the game directory.
   std::string out_path = directory + ".out";
   std::string err_path = directory + ".err";
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
   pid_t child = fork();
   if (child < 0) {
     throw std::runtime_error("fork failed");
@@ -282,6 +315,9 @@ RunResult run_kesk(const std::string& directory, const std::vector<std::string>&
       size_t equals = setting.find('=');
       setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
     }
+    if (options.time_limit_seconds > 0) {
+      alarm(options.time_limit_seconds);  // a pending alarm survives the exec
+    }
     std::vector<char*> argv;
     for (std::string& word : words) {
       argv.push_back(&word[0]);
@@ -291,13 +327,24 @@ RunResult run_kesk(const std::string& directory, const std::vector<std::string>&
     _exit(127);
   }
   int wait_status = 0;
-  waitpid(child, &wait_status, 0);
+  struct rusage usage = {};
+  wait4(child, &wait_status, 0, &usage);
+  timespec end;
+  clock_gettime(CLOCK_MONOTONIC, &end);
   RunResult result;
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+  result.wall_seconds =
+      static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) * 1e-9;
+  result.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  result.peak_rss_kib = usage.ru_maxrss;
   result.out = read_whole_file(out_path);
   result.err = read_whole_file(err_path);
   unlink(out_path.c_str());
   unlink(err_path.c_str());
+  if (options.program.empty() && running_windows_binary()) {
+    result.out = undo_windows_line_ends(result.out);
+  }
   return result;
 }
 
@@ -310,7 +357,8 @@ int file_mode(const std::string& path) {
 }
 
 ScratchRun run_in_scratch(const FileTree& game, const std::vector<std::string>& args,
-                          const std::map<std::string, std::string>& links) {
+                          const std::map<std::string, std::string>& links,
+                          const RunOptions& options) {
   std::string directory = make_scratch_directory();
   write_tree(directory, game);
   for (const auto& [name, target] : links) {
@@ -319,7 +367,14 @@ ScratchRun run_in_scratch(const FileTree& game, const std::vector<std::string>& 
       throw std::runtime_error("cannot link " + name);
     }
   }
-  ScratchRun run = {run_kesk(directory, args), read_tree(directory)};
+  ScratchRun run;
+  try {
+    run.result = run_kesk(directory, args, options);
+  } catch (...) {
+    remove_tree(directory);
+    throw;
+  }
+  run.tree = read_tree(directory);
   remove_tree(directory);
   return run;
 }

@@ -64,15 +64,29 @@ struct RunResult {
   int status;  // exit status, or 128 + signal number
   std::string out;
   std::string err;
+  double wall_seconds = 0;  // from the fork to the child's end
+  double cpu_seconds = 0;   // the child's user and system time
+  long peak_rss_kib = 0;    // the child's peak resident set size
 };
 struct RunOptions {
-  long memory_limit_bytes = 0;  // RLIMIT_AS for the child when > 0
+  long memory_limit_bytes = 0;           // RLIMIT_AS for the child when > 0
   std::vector<std::string> environment;  // extra NAME=VALUE settings for the child
+  unsigned time_limit_seconds = 0;       // SIGALRM ends the child after this long when > 0
+  std::string program;                   // when set, run instead of kesk (and without KESK_WRAPPER)
 };
 // Runs kesk in `directory`. The binary is KESK_BINARY from the environment when set,
 // else the one this build made; KESK_WRAPPER (for example "wine") runs it when set.
+// For a Windows binary (running_windows_binary()) `out` is given with the Windows text
+// convention undone: every line feed of its standard output must arrive as CR LF, and
+// exactly those CRs are removed; a bare line feed or a CR before anything but a line feed
+// throws std::runtime_error, which fails the test.
 RunResult run_kesk(const std::string& directory, const std::vector<std::string>& args,
                    const RunOptions& options = RunOptions());
+
+// True when the kesk under test is a Windows program, run under Wine (KESK_WINDOWS_BINARY=1
+// in the environment, as the windows test preset sets it). Its standard output is in text
+// mode, and the directories it makes carry no POSIX mode bits of its choosing.
+bool running_windows_binary();
 
 // The file mode bits (for example 0755) of a path, or -1.
 int file_mode(const std::string& path);
@@ -85,6 +99,7 @@ struct ScratchRun {
   FileTree tree;
 };
 ScratchRun run_in_scratch(const FileTree& game, const std::vector<std::string>& args,
-                          const std::map<std::string, std::string>& links = {});
+                          const std::map<std::string, std::string>& links = {},
+                          const RunOptions& options = RunOptions());
 
 #endif  // KESK_TESTS_GAME_BUILDER_H

@@ -1,0 +1,113 @@
+// "kesk -l/-p/-v/-s ALL" run on games built byte by byte.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/game_builder.h"
+
+static const std::string kBanner = "KESK - AGI system extractor\n\n";
+static const char* const kOptions[4] = {"-l", "-p", "-v", "-s"};
+
+static std::string length_error(const std::string& type_name, int index, int length) {
+  return "\nError! " + type_name + "." + std::to_string(index) + " - extreme filesize (" +
+         std::to_string(length) + " bytes)!\n";
+}
+
+static void expect_run(const FileTree& game, const std::string& option, const std::string& out,
+                       int status, const FileTree& added,
+                       const std::map<std::string, std::string>& links = {},
+                       const RunOptions& options = RunOptions()) {
+  ScratchRun run = run_in_scratch(game, {option, "ALL"}, links, options);
+  FileTree left = game;
+  left.insert(added.begin(), added.end());
+  EXPECT_EQ(run.result.out, kBanner + out) << option;
+  EXPECT_EQ(run.result.status, status) << option;
+  EXPECT_EQ(run.result.err, "") << option;
+  EXPECT_EQ(run.tree, left) << option;
+}
+
+TEST(ExtractResourceType, SkipsAbsentEntriesAndReportsExtremeLengths) {
+  for (int type = 0; type < 4; ++type) {
+    const std::string name = kTypeNames[type];
+    const Bytes cut_data = pattern_bytes(40, 9);
+    Bytes padded = cut_data;
+    padded.resize(100, 0);
+    FileTree game;
+    add_resource(game, type, 0, 0, pattern_bytes(30, type));
+    add_resource(game, type, 2, 0, pattern_bytes(1, type));  // entry 1 stays 0xFF 0xFF 0xFF
+    set_entry(game, type, 3, {0x00, 0xFF, 0x10});            // one 0xFF byte: absent here
+    add_resource(game, type, 4, 0, {}, 0);
+    add_resource(game, type, 5, 0, {}, 30001);
+    add_resource(game, type, 6, 0, pattern_bytes(30000, type));
+    game["vol.1"] = {1, 2, 3};  // ends before the length field
+    set_entry(game, type, 7, directory_entry(1, 0));
+    game["vol.2"] = {1, 2, 3, 0x10};  // ends inside it
+    set_entry(game, type, 8, directory_entry(2, 0));
+    add_resource(game, type, 9, 3, cut_data, 100);  // vol.3 ends 60 bytes early
+    // A trailing partial entry, skipped whatever its bytes.
+    game[kDirectoryFiles[type]].insert(game[kDirectoryFiles[type]].end(), {0x00, 0x00});
+    expect_run(game, kOptions[type],
+               "Extracting " + name + " files... " + length_error(name, 4, 0) +
+                   length_error(name, 5, 30001) + length_error(name, 7, -1) +
+                   length_error(name, 8, -240) + "Done.\n",
+               0,
+               {{name + "/", {}},
+                {name + "/" + name + ".0", pattern_bytes(30, type)},
+                {name + "/" + name + ".2", pattern_bytes(1, type)},
+                {name + "/" + name + ".6", pattern_bytes(30000, type)},
+                {name + "/" + name + ".9", padded}});
+  }
+}
+
+TEST(ExtractResourceType, MakesTheTypeDirectoryWithMode0755) {
+  mode_t saved = umask(0);  // so that the mode asked for shows unmasked
+  std::string directory = make_scratch_directory();
+  write_tree(directory, {{"viewdir", {}}});
+  RunResult result = run_kesk(directory, {"-v", "ALL"});
+  int mode = file_mode(directory + "/view");
+  FileTree tree = read_tree(directory);
+  remove_tree(directory);
+  umask(saved);
+  EXPECT_EQ(result.out, kBanner + "Extracting view files... Done.\n");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(mode, 0755);
+  EXPECT_EQ(tree, (FileTree{{"viewdir", {}}, {"view/", {}}}));
+}
+
+// A directory named "logdir" opens for reading but yields no entries; the walk must end.
+TEST(ExtractResourceType, EndsOnADirectoryInPlaceOfTheDirectoryFile) {
+  RunOptions options;
+  options.time_limit_seconds = 20;
+  expect_run({{"logdir/", {}}}, "-l", "Extracting logic files... Done.\n", 0, {{"logic/", {}}}, {},
+             options);
+}
+
+TEST(ExtractResourceType, EndsWithStatusOneOnEveryFatalRoad) {
+  const Bytes data = bytes_of("data");
+  FileTree game;
+  add_resource(game, 0, 0, 0, data);
+  add_resource(game, 0, 1, 4, data);
+  add_resource(game, 0, 2, 0, data);
+  game.erase("vol.4");
+  expect_run(game, "-l", "Extracting logic files... Error!\nCannot open vol.4.", 1,
+             {{"logic/", {}}, {"logic/logic.0", data}});
+  expect_run(game, "-s", "Cannot open snddir.", 1, {});
+
+  // A file in the way of the type's directory: only an accepted length reaches it.
+  FileTree blocked = {{"picture", bytes_of("in the way")}};
+  add_resource(blocked, 1, 0, 0, {}, 0);
+  add_resource(blocked, 1, 1, 0, data);
+  expect_run(blocked, "-p",
+             "Extracting picture files... " + length_error("picture", 0, 0) +
+                 "Error!\nCannot open picture/picture.1.\n",
+             1, {});
+
+  // A full disk under the second output of a type directory that already exists.
+  FileTree full = {{"view/", {}}};
+  for (int number = 0; number < 3; ++number) {
+    add_resource(full, 2, number, 0, data);
+  }
+  expect_run(full, "-v", "Extracting view files... Error!\nWrite error!\n", 1,
+             {{"view/view.0", data}, {"view/view.1", bytes_of("-> /dev/full")}},
+             {{"view/view.1", "/dev/full"}});
+}

@@ -43,12 +43,9 @@ void print_usage() {
   }
 }
 
-// The type index for the option's second character, or -1. An option of fewer than two
-// characters has no letter.
+// The type index for the second character of an option that starts with "-", or -1. A
+// lone "-" has only its terminator there, which matches no letter.
 int find_resource_type(const char* option) {
-  if (option[0] == '\0') {
-    return -1;
-  }
   for (int type = 0; type < kResourceTypeCount; ++type) {
     if (option[1] == type_letters[type]) {
       return type;

@@ -64,7 +64,7 @@ void convert_object_file() {
   xor_object_buffer(buffer, size);
   bool written = fwrite(buffer, size, 1, output) == 1;
   // Small writes stay buffered until the close, so a full disk may show only there.
-  written = fclose(output) == 0 && written;
+  written = close_output_file(output) == 0 && written;
   fclose(input);
   free(buffer);
   printf(written ? "Done.\n" : "Error!\nWrite error!\n");

@@ -84,7 +84,7 @@ void convert_vocabulary() {
       written = write_letter_words(input, output, offsets[letter], word) && written;
     }
   }
-  written = fclose(output) == 0 && written;
+  written = close_output_file(output) == 0 && written;
   fclose(input);
   printf(written ? "Done.\n" : "Error!\nWrite error!\n");
 }

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "resources/platform.h"
+
 void copy_resource(FILE* volume, int length, const char* path) {
   size_t size = static_cast<size_t>(length);
   // An empty resource needs no buffer; a null result then is no failure.
@@ -25,7 +27,7 @@ void copy_resource(FILE* volume, int length, const char* path) {
   bool written = size == 0 || fwrite(buffer, 1, size, output) == size;
   free(buffer);
   // Small writes stay buffered until the close, so a full disk may show only there.
-  if (fclose(output) != 0 || !written) {
+  if (close_output_file(output) != 0 || !written) {
     printf("Error!\nWrite error!\n");
     exit(1);
   }

@@ -70,16 +70,25 @@ TEST(ExtractResourceType, MakesTheTypeDirectoryWithMode0755) {
   EXPECT_EQ(result.out, kBanner + "Extracting view files... Done.\n");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(mode, 0755);
+  // Windows has no POSIX mode bits: its _mkdir takes none, so there is no 0755 to check.
+  if (!running_windows_binary()) {
+    EXPECT_EQ(mode, 0755);
+  }
   EXPECT_EQ(tree, (FileTree{{"viewdir", {}}, {"view/", {}}}));
 }
 
 // A directory named "logdir" opens for reading but yields no entries; the walk must end.
+// The Windows runtime refuses to open a directory as a file, so there it is the directory
+// file that cannot be opened.
 TEST(ExtractResourceType, EndsOnADirectoryInPlaceOfTheDirectoryFile) {
   RunOptions options;
   options.time_limit_seconds = 20;
-  expect_run({{"logdir/", {}}}, "-l", "Extracting logic files... Done.\n", 0, {{"logic/", {}}}, {},
-             options);
+  if (running_windows_binary()) {
+    expect_run({{"logdir/", {}}}, "-l", "Cannot open logdir.", 1, {}, {}, options);
+  } else {
+    expect_run({{"logdir/", {}}}, "-l", "Extracting logic files... Done.\n", 0, {{"logic/", {}}},
+               {}, options);
+  }
 }
 
 TEST(ExtractResourceType, EndsWithStatusOneOnEveryFatalRoad) {

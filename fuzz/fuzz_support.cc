@@ -1,0 +1,390 @@
+#include "fuzz/fuzz_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "converters/converters.h"
+#include "resources/resources.h"
+
+// --- Routing of exit, fopen and fclose ------------------------------------------------
+
+namespace {
+
+constexpr int kMostOpenStreams = 8;
+
+bool in_run = false;
+sigjmp_buf exit_jump;
+int exit_status = 0;
+FILE* open_streams[kMostOpenStreams];
+int open_stream_count = 0;
+
+}  // namespace
+
+extern "C" {
+
+[[noreturn]] void __real_exit(int status);
+FILE* __real_fopen(const char* path, const char* mode);
+int __real_fclose(FILE* stream);
+
+[[noreturn]] void __wrap_exit(int status) {
+  if (!in_run) {
+    __real_exit(status);
+  }
+  in_run = false;
+  exit_status = status;
+  siglongjmp(exit_jump, 1);
+}
+
+FILE* __wrap_fopen(const char* path, const char* mode) {
+  FILE* stream = __real_fopen(path, mode);
+  if (in_run && stream != nullptr) {
+    if (open_stream_count == kMostOpenStreams) {
+      fprintf(stderr, "more than %d streams open at once\n", kMostOpenStreams);
+      abort();
+    }
+    open_streams[open_stream_count++] = stream;
+  }
+  return stream;
+}
+
+int __wrap_fclose(FILE* stream) {
+  for (int i = 0; i < open_stream_count; ++i) {
+    if (open_streams[i] == stream) {
+      open_streams[i] = open_streams[--open_stream_count];
+      break;
+    }
+  }
+  return __real_fclose(stream);
+}
+
+}  // extern "C"
+
+// --- The scratch directory -----------------------------------------------------------
+
+namespace {
+
+// The working directory of every run, made once per process and emptied after each run.
+std::string game_directory;
+// libFuzzer names its corpus and findings relative to the directory it started in.
+std::string start_directory;
+
+void remove_scratch() {
+  std::string base = game_directory.substr(0, game_directory.rfind('/'));
+  remove_tree(base);
+}
+
+void set_up_scratch() {
+  if (!game_directory.empty()) {
+    return;
+  }
+  char here[4096];
+  if (getcwd(here, sizeof here) == nullptr) {
+    perror("cannot find the working directory");
+    abort();
+  }
+  start_directory = here;
+  game_directory = make_scratch_directory() + "/game";
+  atexit(remove_scratch);
+  if (mkdir(game_directory.c_str(), 0755) != 0) {
+    perror("cannot make the working directory");
+    abort();
+  }
+}
+
+// Removes what a run left, deepest names first, so the next run starts empty.
+void empty_game_directory(const FileTree& tree) {
+  for (auto item = tree.rbegin(); item != tree.rend(); ++item) {
+    std::string path = game_directory + "/" + item->first;
+    bool is_directory = !item->first.empty() && item->first.back() == '/';
+    if ((is_directory ? rmdir(path.c_str()) : unlink(path.c_str())) != 0) {
+      perror(path.c_str());
+      abort();
+    }
+  }
+}
+
+void start_operation(Operation operation, int type, int number) {
+  switch (operation) {
+    case Operation::kExtractResource:
+      extract_resource(type, number);
+      break;
+    case Operation::kExtractResourceType:
+      extract_resource_type(type);
+      break;
+    case Operation::kConvertObjectFile:
+      convert_object_file();
+      break;
+    case Operation::kConvertVocabulary:
+      convert_vocabulary();
+      break;
+  }
+}
+
+}  // namespace
+
+Outcome run_operation(const FileTree& files, Operation operation, int type, int number) {
+  set_up_scratch();
+  if (chdir(game_directory.c_str()) != 0) {
+    perror("cannot enter the working directory");
+    abort();
+  }
+  write_tree(game_directory, files);
+  // Standard output goes to memory for the run.
+  char* out_text = nullptr;
+  size_t out_size = 0;
+  FILE* real_stdout = stdout;
+  stdout = open_memstream(&out_text, &out_size);
+  if (stdout == nullptr) {
+    stdout = real_stdout;
+    perror("open_memstream");
+    abort();
+  }
+
+  Outcome outcome = {false, 0, "", {}};
+  open_stream_count = 0;
+  exit_status = 0;
+  in_run = true;
+  if (sigsetjmp(exit_jump, 0) == 0) {
+    start_operation(operation, type, number);
+    in_run = false;
+  } else {
+    outcome.exited = true;
+    outcome.status = exit_status;
+  }
+  // The platform closes what a fatal road leaves open; here that is done for it.
+  int left_open = open_stream_count;
+  while (open_stream_count > 0) {
+    __wrap_fclose(open_streams[open_stream_count - 1]);
+  }
+  __real_fclose(stdout);
+  stdout = real_stdout;
+  outcome.out.assign(out_text, out_size);
+  free(out_text);
+
+  outcome.tree = read_tree(game_directory);
+  empty_game_directory(outcome.tree);
+  if (chdir(start_directory.c_str()) != 0) {
+    perror("cannot go back to the starting directory");
+    abort();
+  }
+  if (!outcome.exited && left_open > 0) {
+    fuzz_failure("the operation returned with streams still open", outcome, "");
+  }
+  return outcome;
+}
+
+// libFuzzer writes a finding into the current directory unless told otherwise, and during a
+// run that is the scratch directory. So a finding goes to the starting directory instead,
+// unless the command line names a place.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  static const char kOption[] = "-artifact_prefix=";
+  for (int i = 1; i < *argc; ++i) {
+    if (strncmp((*argv)[i], kOption, sizeof kOption - 1) == 0) {
+      return 0;
+    }
+  }
+  char here[4096];
+  if (getcwd(here, sizeof here) == nullptr) {
+    return 0;
+  }
+  static std::string prefix = std::string(kOption) + here + "/";
+  static std::vector<char*> arguments(*argv, *argv + *argc);
+  arguments.push_back(&prefix[0]);
+  arguments.push_back(nullptr);
+  *argc += 1;
+  *argv = arguments.data();
+  return 0;
+}
+
+// --- Checking outcomes ---------------------------------------------------------------
+
+static std::string quoted(const std::string& text) {
+  std::string result = "\"";
+  for (unsigned char c : text) {
+    if (c == '\n') {
+      result += "\\n";
+    } else if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
+      char escape[8];
+      snprintf(escape, sizeof escape, "\\x%02x", c);
+      result += escape;
+    } else {
+      result += static_cast<char>(c);
+    }
+  }
+  return result + "\"";
+}
+
+static void print_tree(const char* title, const FileTree& tree) {
+  fprintf(stderr, "%s:\n", title);
+  for (const auto& [name, contents] : tree) {
+    fprintf(stderr, "  %s (%zu bytes)\n", name.c_str(), contents.size());
+  }
+}
+
+void fuzz_failure(const char* what, const Outcome& outcome, const std::string& expected_out) {
+  fprintf(stderr, "\n*** kesk fuzz check failed: %s\n", what);
+  fprintf(stderr, "ended through exit: %s, status %d\n", outcome.exited ? "yes" : "no",
+          outcome.status);
+  fprintf(stderr, "standard output: %s\n", quoted(outcome.out).c_str());
+  if (!expected_out.empty()) {
+    fprintf(stderr, "expected output: %s\n", quoted(expected_out).c_str());
+  }
+  print_tree("files left", outcome.tree);
+  abort();
+}
+
+void expect_outcome(const Outcome& outcome, bool exited, const std::string& out,
+                    const FileTree& tree) {
+  if (outcome.exited != exited || (exited && outcome.status != 1)) {
+    fuzz_failure(exited ? "expected exit status 1" : "expected a normal return", outcome, out);
+  }
+  if (outcome.out != out) {
+    fuzz_failure("unexpected standard output", outcome, out);
+  }
+  if (outcome.tree != tree) {
+    print_tree("expected files", tree);
+    for (const auto& [name, contents] : tree) {
+      auto found = outcome.tree.find(name);
+      if (found != outcome.tree.end() && found->second != contents) {
+        fprintf(stderr, "contents of %s differ\n", name.c_str());
+      }
+    }
+    fuzz_failure("unexpected files left", outcome, out);
+  }
+}
+
+// --- The input layout ----------------------------------------------------------------
+
+namespace {
+
+struct Reader {
+  const uint8_t* data;
+  size_t size;
+  size_t position;
+};
+
+bool at_end(const Reader& reader) {
+  return reader.position >= reader.size;
+}
+
+unsigned read_byte(Reader& reader) {
+  return at_end(reader) ? 0 : reader.data[reader.position++];
+}
+
+void read_into(Reader& reader, size_t count, Bytes& bytes) {
+  size_t available = reader.size - reader.position;
+  size_t taken = count < available ? count : available;
+  bytes.insert(bytes.end(), reader.data + reader.position, reader.data + reader.position + taken);
+  reader.position += taken;
+}
+
+}  // namespace
+
+FuzzGame decode_fuzz_game(const uint8_t* data, size_t size, bool with_number) {
+  Reader reader = {data, size, 0};
+  FuzzGame game;
+  unsigned flags = read_byte(reader);
+  game.type = static_cast<int>(flags & 3);
+  game.directory_missing = (flags & 4) != 0;
+  game.output_blocked = (flags & 8) != 0;
+  if (with_number) {
+    unsigned first = read_byte(reader);
+    uint32_t number = first;
+    if (first >= 0xF0) {
+      number = 0;
+      for (int i = 0; i < 4; ++i) {
+        number = (number << 8) | read_byte(reader);
+      }
+    }
+    game.number = static_cast<int>(number & 0x7FFFFFFFu);
+  }
+  read_into(reader, read_byte(reader), game.directory);
+  while (!at_end(reader)) {
+    unsigned volume = read_byte(reader) & 0x0F;
+    unsigned high = read_byte(reader);
+    unsigned low = read_byte(reader);
+    read_into(reader, high * 256 + low, game.volumes[volume]);
+  }
+  return game;
+}
+
+Bytes encode_fuzz_game(const FuzzGame& game, bool with_number) {
+  Bytes input;
+  input.push_back(static_cast<unsigned char>((game.type & 3) | (game.directory_missing ? 4 : 0) |
+                                             (game.output_blocked ? 8 : 0)));
+  if (with_number) {
+    if (game.number >= 0 && game.number < 0xF0) {
+      input.push_back(static_cast<unsigned char>(game.number));
+    } else {
+      uint32_t number = static_cast<uint32_t>(game.number);
+      input.insert(
+          input.end(),
+          {0xF0, static_cast<unsigned char>(number >> 24), static_cast<unsigned char>(number >> 16),
+           static_cast<unsigned char>(number >> 8), static_cast<unsigned char>(number)});
+    }
+  }
+  size_t directory_length = game.directory.size() < 255 ? game.directory.size() : 255;
+  input.push_back(static_cast<unsigned char>(directory_length));
+  input.insert(input.end(), game.directory.begin(), game.directory.begin() + directory_length);
+  for (const auto& [volume, bytes] : game.volumes) {
+    size_t start = 0;
+    do {
+      size_t length = bytes.size() - start < 0xFFFF ? bytes.size() - start : 0xFFFF;
+      input.insert(input.end(),
+                   {static_cast<unsigned char>(volume & 0x0F),
+                    static_cast<unsigned char>(length >> 8), static_cast<unsigned char>(length)});
+      input.insert(input.end(), bytes.begin() + start, bytes.begin() + start + length);
+      start += length;
+    } while (start < bytes.size());
+  }
+  return input;
+}
+
+FuzzGame fuzz_game_from_tree(const FileTree& tree, int type) {
+  FuzzGame game;
+  game.type = type;
+  auto directory = tree.find(kDirectoryFiles[type]);
+  if (directory != tree.end()) {
+    game.directory = directory->second;
+  } else {
+    game.directory_missing = true;
+  }
+  for (unsigned volume = 0; volume < 16; ++volume) {
+    auto found = tree.find("vol." + std::to_string(volume));
+    if (found != tree.end()) {
+      game.volumes[volume] = found->second;
+    }
+  }
+  return game;
+}
+
+FileTree fuzz_game_files(const FuzzGame& game) {
+  FileTree files;
+  if (!game.directory_missing) {
+    files[kDirectoryFiles[game.type]] = game.directory;
+  }
+  for (const auto& [volume, bytes] : game.volumes) {
+    files["vol." + std::to_string(volume)] = bytes;
+  }
+  return files;
+}
+
+int expected_resource_length(const Bytes& volume, uint64_t offset) {
+  int low = offset + 3 < volume.size() ? volume[offset + 3] : 0xFF;
+  int high = offset + 4 < volume.size() ? volume[offset + 4] : -1;
+  return high * 256 + low;
+}
+
+Bytes expected_resource_data(const Bytes& volume, uint64_t offset, int length) {
+  Bytes data(static_cast<size_t>(length), 0);
+  for (size_t i = 0; i < data.size() && offset + 5 + i < volume.size(); ++i) {
+    data[i] = volume[offset + 5 + i];
+  }
+  return data;
+}

@@ -19,6 +19,8 @@ void copy_resource(FILE* volume, int length, const char* path) {
     free(buffer);
     exit(1);
   }
+  // Unbuffered, the resource goes out in one write straight from its buffer.
+  setvbuf(output, nullptr, _IONBF, 0);
   size_t got = size > 0 ? fread(buffer, 1, size, volume) : 0;
   // A volume file that ends early still gives the declared length, padded with zeros.
   if (got < size) {
@@ -26,7 +28,7 @@ void copy_resource(FILE* volume, int length, const char* path) {
   }
   bool written = size == 0 || fwrite(buffer, 1, size, output) == size;
   free(buffer);
-  // Small writes stay buffered until the close, so a full disk may show only there.
+  // The close is checked too, for a runtime that buffers anyway.
   if (close_output_file(output) != 0 || !written) {
     printf("Error!\nWrite error!\n");
     exit(1);

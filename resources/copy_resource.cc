@@ -4,6 +4,20 @@
 #include <cstring>
 
 #include "resources/platform.h"
+#include "resources/resources.h"
+
+FILE* open_entry_volume(const DirectoryEntry& entry, uint32_t* offset) {
+  ResourceLocation location =
+      decode_directory_entry(entry.bytes[0], entry.bytes[1], entry.bytes[2]);
+  VolumeFileName volume_name = volume_file_name(location.volume);
+  FILE* volume = fopen(volume_name.text, "rb");
+  if (volume == nullptr) {
+    printf("Error!\nCannot open %s.", volume_name.text);
+    exit(1);
+  }
+  *offset = location.offset;
+  return volume;
+}
 
 void copy_resource(FILE* volume, int length, const char* path) {
   size_t size = static_cast<size_t>(length);

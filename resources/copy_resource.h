@@ -1,9 +1,17 @@
 // Internal to the resource extractions: the steps that the single and the bulk
-// extraction share once a resource's length has been accepted.
+// extraction share once they have a present entry.
 #ifndef KESK_RESOURCES_COPY_RESOURCE_H
 #define KESK_RESOURCES_COPY_RESOURCE_H
 
+#include <cstdint>
 #include <cstdio>
+
+struct DirectoryEntry;
+
+// Decodes the entry and opens its volume file for reading, storing the resource's offset.
+// Ends the process with status 1 when the volume file cannot be opened
+// ("Error!\nCannot open %s.", no line end).
+FILE* open_entry_volume(const DirectoryEntry& entry, uint32_t* offset);
 
 // Copies `length` bytes (0 to kMaxResourceLength) from the volume stream's current
 // position into a new file at `path`. Ends the process with status 1 when the buffer

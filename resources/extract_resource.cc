@@ -40,15 +40,9 @@ void extract_resource(int type, int number) {
     exit(1);
   }
 
-  ResourceLocation location =
-      decode_directory_entry(entry.bytes[0], entry.bytes[1], entry.bytes[2]);
-  VolumeFileName volume_name = volume_file_name(location.volume);
-  FILE* volume = fopen(volume_name.text, "rb");
-  if (volume == nullptr) {
-    printf("Error!\nCannot open %s.", volume_name.text);
-    exit(1);
-  }
-  int length = read_resource_length(volume, location.offset);
+  uint32_t offset = 0;
+  FILE* volume = open_entry_volume(entry, &offset);
+  int length = read_resource_length(volume, offset);
   // Taken as unsigned, a negative length is always too big; a length of 0 is accepted.
   if (static_cast<unsigned>(length) > static_cast<unsigned>(kMaxResourceLength)) {
     printf("Error!\n %s.%d - file too big!\n", type_name, number);

@@ -19,19 +19,13 @@ static bool entry_has_absent_byte(const DirectoryEntry& entry) {
 
 static void extract_entry(int type, int index, const DirectoryEntry& entry) {
   const char* type_name = resource_types.type_names[type];
-  ResourceLocation location =
-      decode_directory_entry(entry.bytes[0], entry.bytes[1], entry.bytes[2]);
-  VolumeFileName volume_name = volume_file_name(location.volume);
-  FILE* volume = fopen(volume_name.text, "rb");
-  if (volume == nullptr) {
-    printf("Error!\nCannot open %s.", volume_name.text);
-    exit(1);
-  }
+  uint32_t offset = 0;
+  FILE* volume = open_entry_volume(entry, &offset);
   // The volume is opened afresh for each entry and only the length and the data are read,
   // so a stream buffer would cost a status call and an aligned read-ahead per entry, and a
   // copy of every byte through it.
   setvbuf(volume, nullptr, _IONBF, 0);
-  int length = read_resource_length(volume, location.offset);
+  int length = read_resource_length(volume, offset);
   if (length < 1 || length > kMaxResourceLength) {
     printf("\nError! %s.%d - extreme filesize (%d bytes)!\n", type_name, index, length);
   } else {

@@ -8,7 +8,7 @@ const char object_labels[2][10] = {"encrypted", "decrypted"};
 
 void xor_object_buffer(unsigned char* buffer, size_t length) {
   // Sixteen copies of the key make a block whose inner loop the compiler can vectorise.
-  constexpr size_t kBlock = kObjectKeyLength * 16;
+  constexpr size_t kBlock = size_t{kObjectKeyLength} * 16;
   unsigned char key_block[kBlock];
   for (size_t i = 0; i < kBlock; ++i) {
     key_block[i] = static_cast<unsigned char>(kObjectKey[i % kObjectKeyLength]);

@@ -11,16 +11,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "converters/converters.h"
+#include "resources/resources.h"
+
 namespace {
 
 constexpr int kVolumeCount = 16;
-constexpr int kMaxLength = 30000;
-const char* const kDirectoryFiles[4] = {"logdir", "picdir", "viewdir", "snddir"};
-const char* const kTypeNames[4] = {"logic", "picture", "view", "sound"};
-const char kObjectKey[] = "Gray Pebble";
 
 int volume_files[kVolumeCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-unsigned char resource[kMaxLength];
+unsigned char resource[kMaxResourceLength];
 
 struct Contents {
   unsigned char* data;
@@ -78,20 +77,21 @@ void extract_entry(int type, size_t index, const unsigned char* entry) {
     return;
   }
   int length = header[3] | (header[4] << 8);
-  if (length < 1 || length > kMaxLength) {
+  if (length < 1 || length > kMaxResourceLength) {
     return;
   }
   ssize_t got = pread(file, resource, static_cast<size_t>(length), offset + 5);
   size_t have = got > 0 ? static_cast<size_t>(got) : 0;
   memset(resource + have, 0, static_cast<size_t>(length) - have);
   char path[40];
-  snprintf(path, sizeof path, "%s/%s.%zu", kTypeNames[type], kTypeNames[type], index);
+  snprintf(path, sizeof path, "%s/%s.%zu", resource_types.type_names[type],
+           resource_types.type_names[type], index);
   write_file(path, resource, static_cast<size_t>(length));
 }
 
 void extract_type(int type) {
-  Contents directory = read_file(kDirectoryFiles[type]);
-  mkdir(kTypeNames[type], 0755);
+  Contents directory = read_file(resource_types.directory_files[type]);
+  mkdir(resource_types.type_names[type], 0755);
   for (size_t index = 0; index * 3 + 3 <= directory.size; ++index) {
     const unsigned char* entry = directory.data + index * 3;
     if (entry[0] != 0xFF && entry[1] != 0xFF && entry[2] != 0xFF) {
@@ -103,9 +103,7 @@ void extract_type(int type) {
 
 void convert_object() {
   Contents object = read_file("object");
-  for (size_t i = 0; i < object.size; ++i) {
-    object.data[i] = static_cast<unsigned char>(object.data[i] ^ kObjectKey[i % 11]);
-  }
+  xor_object_buffer(object.data, object.size);
   write_file("object.new", object.data, object.size);
   free(object.data);
 }
@@ -153,7 +151,7 @@ void convert_words() {
 }  // namespace
 
 int main() {
-  for (int type = 0; type < 4; ++type) {
+  for (int type = 0; type < kResourceTypeCount; ++type) {
     extract_type(type);
   }
   convert_object();

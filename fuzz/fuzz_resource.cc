@@ -9,19 +9,13 @@
 
 namespace {
 
-struct Expected {
-  bool exited = false;
-  std::string out;
-  FileTree tree;
-};
-
 // An entry byte beyond the end of the directory file reads as 0xFF.
 unsigned entry_byte(const Bytes& directory, uint64_t position) {
   return position < directory.size() ? directory[position] : 0xFF;
 }
 
-Expected expected_extraction(const FuzzGame& game, const std::string& output_name) {
-  Expected expected;
+ExpectedOutcome expected_extraction(const FuzzGame& game, const std::string& output_name) {
+  ExpectedOutcome expected;
   expected.tree = fuzz_game_files(game);
   if (game.output_blocked) {
     expected.tree[output_name + "/"] = Bytes();
@@ -41,15 +35,12 @@ Expected expected_extraction(const FuzzGame& game, const std::string& output_nam
     expected.out += "Error!\nFile doesn't exist.\n";
     return expected;
   }
-  unsigned volume = b0 >> 4;
-  uint64_t offset = (static_cast<uint64_t>(b0 & 0x0F) << 16) | (b1 << 8) | b2;
-  auto found = game.volumes.find(volume);
-  if (found == game.volumes.end()) {
-    expected.exited = true;
-    expected.out += "Error!\nCannot open vol." + std::to_string(volume) + ".";
+  uint64_t offset = 0;
+  const Bytes* volume = expected_entry_volume(game, b0, b1, b2, &offset, expected);
+  if (volume == nullptr) {
     return expected;
   }
-  int length = expected_resource_length(found->second, offset);
+  int length = expected_resource_length(*volume, offset);
   if (length < 0 || length > 30000) {
     expected.out += std::string("Error!\n ") + output_name + " - file too big!\nDone.\n";
     return expected;
@@ -59,7 +50,7 @@ Expected expected_extraction(const FuzzGame& game, const std::string& output_nam
     expected.out += "Error!\nCannot open " + output_name + ".\n";
     return expected;
   }
-  expected.tree[output_name] = expected_resource_data(found->second, offset, length);
+  expected.tree[output_name] = expected_resource_data(*volume, offset, length);
   expected.out += "Done.\n";
   return expected;
 }
@@ -69,7 +60,7 @@ Expected expected_extraction(const FuzzGame& game, const std::string& output_nam
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzGame game = decode_fuzz_game(data, size, true);
   std::string output_name = std::string(kTypeNames[game.type]) + "." + std::to_string(game.number);
-  Expected expected = expected_extraction(game, output_name);
+  ExpectedOutcome expected = expected_extraction(game, output_name);
   FileTree files = fuzz_game_files(game);
   if (game.output_blocked) {
     files[output_name + "/"] = Bytes();

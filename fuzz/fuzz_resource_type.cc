@@ -10,21 +10,15 @@
 
 namespace {
 
-struct Expected {
-  bool exited = false;
-  std::string out;
-  FileTree tree;
-};
-
 std::string format(const char* pattern, const char* text, int number, int value = 0) {
   char line[160];
   snprintf(line, sizeof line, pattern, text, number, value);
   return line;
 }
 
-Expected expected_walk(const FuzzGame& game) {
+ExpectedOutcome expected_walk(const FuzzGame& game) {
   const char* type_name = kTypeNames[game.type];
-  Expected expected;
+  ExpectedOutcome expected;
   expected.tree = fuzz_game_files(game);
   if (game.output_blocked) {
     expected.tree[type_name] = bytes_of("in the way");
@@ -45,15 +39,13 @@ Expected expected_walk(const FuzzGame& game) {
     if (entry[0] == 0xFF || entry[1] == 0xFF || entry[2] == 0xFF) {
       continue;
     }
-    unsigned volume = entry[0] >> 4;
-    uint64_t offset = (static_cast<uint64_t>(entry[0] & 0x0F) << 16) | (entry[1] << 8) | entry[2];
-    auto found = game.volumes.find(volume);
-    if (found == game.volumes.end()) {
-      expected.exited = true;
-      expected.out += "Error!\nCannot open vol." + std::to_string(volume) + ".";
+    uint64_t offset = 0;
+    const Bytes* volume =
+        expected_entry_volume(game, entry[0], entry[1], entry[2], &offset, expected);
+    if (volume == nullptr) {
       return expected;
     }
-    int length = expected_resource_length(found->second, offset);
+    int length = expected_resource_length(*volume, offset);
     int index = static_cast<int>(k);
     if (length < 1 || length > 30000) {
       expected.out +=
@@ -66,7 +58,7 @@ Expected expected_walk(const FuzzGame& game) {
       expected.out += "Error!\nCannot open " + path + ".\n";
       return expected;
     }
-    expected.tree[path] = expected_resource_data(found->second, offset, length);
+    expected.tree[path] = expected_resource_data(*volume, offset, length);
   }
   expected.out += "Done.\n";
   return expected;
@@ -76,7 +68,7 @@ Expected expected_walk(const FuzzGame& game) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzGame game = decode_fuzz_game(data, size, false);
-  Expected expected = expected_walk(game);
+  ExpectedOutcome expected = expected_walk(game);
   FileTree files = fuzz_game_files(game);
   if (game.output_blocked) {
     files[kTypeNames[game.type]] = bytes_of("in the way");

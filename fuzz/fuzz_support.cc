@@ -381,6 +381,19 @@ int expected_resource_length(const Bytes& volume, uint64_t offset) {
   return high * 256 + low;
 }
 
+const Bytes* expected_entry_volume(const FuzzGame& game, unsigned b0, unsigned b1, unsigned b2,
+                                   uint64_t* offset, ExpectedOutcome& expected) {
+  unsigned volume = b0 >> 4;
+  *offset = (static_cast<uint64_t>(b0 & 0x0F) << 16) | (b1 << 8) | b2;
+  auto found = game.volumes.find(volume);
+  if (found == game.volumes.end()) {
+    expected.exited = true;
+    expected.out += "Error!\nCannot open vol." + std::to_string(volume) + ".";
+    return nullptr;
+  }
+  return &found->second;
+}
+
 Bytes expected_resource_data(const Bytes& volume, uint64_t offset, int length) {
   Bytes data(static_cast<size_t>(length), 0);
   for (size_t i = 0; i < data.size() && offset + 5 + i < volume.size(); ++i) {

@@ -50,6 +50,19 @@ FileTree fuzz_game_files(const FuzzGame& game);
 int expected_resource_length(const Bytes& volume, uint64_t offset);
 Bytes expected_resource_data(const Bytes& volume, uint64_t offset, int length);
 
+// What an extraction must do: end the process or return, print `out`, and leave `tree`.
+struct ExpectedOutcome {
+  bool exited = false;
+  std::string out;
+  FileTree tree;
+};
+
+// The volume file that the entry bytes b0 b1 b2 name, with the resource's offset stored.
+// When the game has no such volume file, the extraction ends the process: its message is
+// added to `expected`, which is marked as exited, and the result is null.
+const Bytes* expected_entry_volume(const FuzzGame& game, unsigned b0, unsigned b1, unsigned b2,
+                                   uint64_t* offset, ExpectedOutcome& expected);
+
 enum class Operation {
   kExtractResource,
   kExtractResourceType,

@@ -15,6 +15,10 @@ FILE* open_entry_volume(const DirectoryEntry& entry, uint32_t* offset) {
     printf("Error!\nCannot open %s.", volume_name.text);
     exit(1);
   }
+  // Only the length and the data are read, after a seek, from a volume opened afresh for
+  // each resource: a stream buffer would cost a status call and an aligned read-ahead per
+  // resource, and a copy of every byte through it.
+  setvbuf(volume, nullptr, _IONBF, 0);
   *offset = location.offset;
   return volume;
 }

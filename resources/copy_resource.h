@@ -8,7 +8,8 @@
 
 struct DirectoryEntry;
 
-// Decodes the entry and opens its volume file for reading, storing the resource's offset.
+// Decodes the entry and opens its volume file for unbuffered reading, storing the
+// resource's offset.
 // Ends the process with status 1 when the volume file cannot be opened
 // ("Error!\nCannot open %s.", no line end).
 FILE* open_entry_volume(const DirectoryEntry& entry, uint32_t* offset);

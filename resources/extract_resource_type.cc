@@ -21,10 +21,6 @@ static void extract_entry(int type, int index, const DirectoryEntry& entry) {
   const char* type_name = resource_types.type_names[type];
   uint32_t offset = 0;
   FILE* volume = open_entry_volume(entry, &offset);
-  // The volume is opened afresh for each entry and only the length and the data are read,
-  // so a stream buffer would cost a status call and an aligned read-ahead per entry, and a
-  // copy of every byte through it.
-  setvbuf(volume, nullptr, _IONBF, 0);
   int length = read_resource_length(volume, offset);
   if (length < 1 || length > kMaxResourceLength) {
     printf("\nError! %s.%d - extreme filesize (%d bytes)!\n", type_name, index, length);

@@ -306,11 +306,6 @@ RunResult run_kesk(const std::string& directory, const std::vector<std::string>&
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
-    if (options.memory_limit_bytes > 0) {
-      struct rlimit limit = {static_cast<rlim_t>(options.memory_limit_bytes),
-                             static_cast<rlim_t>(options.memory_limit_bytes)};
-      setrlimit(RLIMIT_AS, &limit);
-    }
     for (const std::string& setting : options.environment) {
       size_t equals = setting.find('=');
       setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);

@@ -69,7 +69,6 @@ struct RunResult {
   long peak_rss_kib = 0;    // the child's peak resident set size
 };
 struct RunOptions {
-  long memory_limit_bytes = 0;           // RLIMIT_AS for the child when > 0
   std::vector<std::string> environment;  // extra NAME=VALUE settings for the child
   unsigned time_limit_seconds = 0;       // SIGALRM ends the child after this long when > 0
   std::string program;                   // when set, run instead of kesk (and without KESK_WRAPPER)

@@ -36,20 +36,6 @@ RunOptions failing_allocation(int size) {
   return options;
 }
 
-struct Outcome {
-  RunResult result;
-  FileTree tree;
-};
-
-Outcome run_with_failing_allocation(const FileTree& game, const std::vector<std::string>& args,
-                                    int size) {
-  std::string directory = make_scratch_directory();
-  write_tree(directory, game);
-  Outcome outcome = {run_kesk(directory, args, failing_allocation(size)), read_tree(directory)};
-  remove_tree(directory);
-  return outcome;
-}
-
 }  // namespace
 
 TEST(MemoryFailure, SingleExtractionEndsWithStatusOne) {
@@ -58,7 +44,7 @@ TEST(MemoryFailure, SingleExtractionEndsWithStatusOne) {
   }
   FileTree game;
   add_resource(game, 2, 3, 0, pattern_bytes(kFailingSize, 1));
-  Outcome outcome = run_with_failing_allocation(game, {"-v", "3"}, kFailingSize);
+  ScratchRun outcome = run_in_scratch(game, {"-v", "3"}, {}, failing_allocation(kFailingSize));
   EXPECT_EQ(outcome.result.out,
             "KESK - AGI system extractor\n\nExtracting view.3... Error!\nNot enough memory!\n");
   EXPECT_EQ(outcome.result.status, 1);
@@ -66,7 +52,7 @@ TEST(MemoryFailure, SingleExtractionEndsWithStatusOne) {
   EXPECT_EQ(outcome.tree, game);
 
   // With the shim loaded but another size failing, the same extraction succeeds.
-  outcome = run_with_failing_allocation(game, {"-v", "3"}, kFailingSize + 1);
+  outcome = run_in_scratch(game, {"-v", "3"}, {}, failing_allocation(kFailingSize + 1));
   EXPECT_EQ(outcome.result.out, "KESK - AGI system extractor\n\nExtracting view.3... Done.\n");
   EXPECT_EQ(outcome.result.status, 0);
   FileTree expected = game;
@@ -82,7 +68,7 @@ TEST(MemoryFailure, BulkExtractionStopsAtTheResourceThatDoesNotFit) {
   add_resource(game, 1, 0, 0, pattern_bytes(100, 2));
   add_resource(game, 1, 1, 0, pattern_bytes(kFailingSize, 3));
   add_resource(game, 1, 2, 0, pattern_bytes(200, 4));
-  Outcome outcome = run_with_failing_allocation(game, {"-p", "ALL"}, kFailingSize);
+  ScratchRun outcome = run_in_scratch(game, {"-p", "ALL"}, {}, failing_allocation(kFailingSize));
   EXPECT_EQ(
       outcome.result.out,
       "KESK - AGI system extractor\n\nExtracting picture files... Error!\nNot enough memory!\n");
@@ -105,7 +91,7 @@ TEST(MemoryFailure, ObjectConverterReportsAndTheFullRunGoesOn) {
   game["object"] = pattern_bytes(kFailingSize, 5);
   game["words.tok"] = vocabulary_file({{}, {{0, "bag", 12}}});
 
-  Outcome outcome = run_with_failing_allocation(game, {"-o"}, kFailingSize);
+  ScratchRun outcome = run_in_scratch(game, {"-o"}, {}, failing_allocation(kFailingSize));
   EXPECT_EQ(outcome.result.out,
             "KESK - AGI system extractor\n\nCouldn't allocate 777 bytes of memory!\n");
   EXPECT_EQ(outcome.result.status, 0);
@@ -114,7 +100,7 @@ TEST(MemoryFailure, ObjectConverterReportsAndTheFullRunGoesOn) {
   expected["object.new"] = Bytes();
   EXPECT_EQ(outcome.tree, expected);
 
-  outcome = run_with_failing_allocation(game, {"-a"}, kFailingSize);
+  outcome = run_in_scratch(game, {"-a"}, {}, failing_allocation(kFailingSize));
   EXPECT_EQ(outcome.result.out,
             "KESK - AGI system extractor\n\n"
             "Please wait while extracting...\n"

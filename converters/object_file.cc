@@ -2,7 +2,7 @@
 #include <cstdlib>
 
 #include "converters/converters.h"
-#include "resources/platform.h"
+#include "platform/platform.h"
 
 const char object_labels[2][10] = {"encrypted", "decrypted"};
 
@@ -30,13 +30,13 @@ static const char* object_label(const unsigned char* data, size_t length) {
 }
 
 void convert_object_file() {
-  FILE* input = fopen("object", "rb");
+  FILE* input = open_input_file("object");
   if (input == nullptr) {
     printf("Couldn't open file: object\n");
     return;
   }
   int64_t length = measure_file(input);
-  FILE* output = fopen("object.new", "wb");
+  FILE* output = create_output_file(working_directory(), "object.new");
   if (output == nullptr) {
     printf("Couldn't create outfile!\n");
     fclose(input);

@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "converters/converters.h"
-#include "resources/platform.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -58,12 +58,12 @@ bool write_letter_words(FILE* input, FILE* output, int offset, char* word) {
 
 void convert_vocabulary() {
   // The input is opened first, so a missing "words.tok" leaves an old listing untouched.
-  FILE* input = fopen("words.tok", "rb");
+  FILE* input = open_input_file("words.tok");
   if (input == nullptr) {
     printf("Couldn't open file: words.tok\n");
     return;
   }
-  FILE* output = fopen("words.txt", "wb");
+  FILE* output = create_output_file(working_directory(), "words.txt");
   if (output == nullptr) {
     printf("Couldn't create outfile!\n");
     fclose(input);

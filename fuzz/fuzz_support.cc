@@ -1,5 +1,6 @@
 #include "fuzz/fuzz_support.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +13,7 @@
 #include "converters/converters.h"
 #include "resources/resources.h"
 
-// --- Routing of exit, fopen and fclose ------------------------------------------------
+// --- Routing of exit, fdopen and fclose -----------------------------------------------
 
 namespace {
 
@@ -29,7 +30,7 @@ int open_stream_count = 0;
 extern "C" {
 
 [[noreturn]] void __real_exit(int status);
-FILE* __real_fopen(const char* path, const char* mode);
+FILE* __real_fdopen(int descriptor, const char* mode);
 int __real_fclose(FILE* stream);
 
 [[noreturn]] void __wrap_exit(int status) {
@@ -41,8 +42,8 @@ int __real_fclose(FILE* stream);
   siglongjmp(exit_jump, 1);
 }
 
-FILE* __wrap_fopen(const char* path, const char* mode) {
-  FILE* stream = __real_fopen(path, mode);
+FILE* __wrap_fdopen(int descriptor, const char* mode) {
+  FILE* stream = __real_fdopen(descriptor, mode);
   if (in_run && stream != nullptr) {
     if (open_stream_count == kMostOpenStreams) {
       fprintf(stderr, "more than %d streams open at once\n", kMostOpenStreams);
@@ -109,6 +110,29 @@ void empty_game_directory(const FileTree& tree) {
   }
 }
 
+// Descriptors beyond the streams: the directory that a bulk walk creates its files in.
+constexpr int kWatchedDescriptors = 256;
+
+void note_open_descriptors(bool* open_now) {
+  for (int descriptor = 0; descriptor < kWatchedDescriptors; ++descriptor) {
+    open_now[descriptor] = fcntl(descriptor, F_GETFD) != -1;
+  }
+}
+
+// Closes every descriptor that was not open before the run; returns how many there were.
+int close_new_descriptors(const bool* open_before) {
+  bool open_now[kWatchedDescriptors];
+  note_open_descriptors(open_now);
+  int closed = 0;
+  for (int descriptor = 0; descriptor < kWatchedDescriptors; ++descriptor) {
+    if (open_now[descriptor] && !open_before[descriptor]) {
+      close(descriptor);
+      ++closed;
+    }
+  }
+  return closed;
+}
+
 void start_operation(Operation operation, int type, int number) {
   switch (operation) {
     case Operation::kExtractResource:
@@ -147,6 +171,8 @@ Outcome run_operation(const FileTree& files, Operation operation, int type, int 
   }
 
   Outcome outcome = {false, 0, "", {}};
+  bool open_before[kWatchedDescriptors];
+  note_open_descriptors(open_before);
   open_stream_count = 0;
   exit_status = 0;
   in_run = true;
@@ -162,6 +188,7 @@ Outcome run_operation(const FileTree& files, Operation operation, int type, int 
   while (open_stream_count > 0) {
     __wrap_fclose(open_streams[open_stream_count - 1]);
   }
+  left_open += close_new_descriptors(open_before);
   __real_fclose(stdout);
   stdout = real_stdout;
   outcome.out.assign(out_text, out_size);
@@ -174,7 +201,7 @@ Outcome run_operation(const FileTree& files, Operation operation, int type, int 
     abort();
   }
   if (!outcome.exited && left_open > 0) {
-    fuzz_failure("the operation returned with streams still open", outcome, "");
+    fuzz_failure("the operation returned with files still open", outcome, "");
   }
   return outcome;
 }

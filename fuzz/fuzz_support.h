@@ -1,10 +1,11 @@
 // Shared by the fuzz targets: the input layout that the extraction targets decode into a
 // game, and one run of a kesk operation in a scratch directory reused across runs.
 //
-// The operations run in this process. Their calls to exit, fopen and fclose are routed
+// The operations run in this process. Their calls to exit, fdopen and fclose are routed
 // through this file at link time (-Wl,--wrap=...), so that a fatal road (exit with status 1)
 // returns here like any other outcome, and the streams it left open are closed before the
-// next run. Outside a run the calls go straight to the C library.
+// next run, with any other descriptor it left open. Outside a run the calls go straight to
+// the C library.
 #ifndef KESK_FUZZ_FUZZ_SUPPORT_H
 #define KESK_FUZZ_FUZZ_SUPPORT_H
 

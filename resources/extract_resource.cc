@@ -1,7 +1,7 @@
 #include <cstdlib>
 
+#include "platform/platform.h"
 #include "resources/copy_resource.h"
-#include "resources/platform.h"
 #include "resources/resources.h"
 
 // Reads the entry of resource `number` with single-byte reads. A read that meets the end
@@ -27,7 +27,7 @@ void extract_resource(int type, int number) {
   const char* directory_name = resource_types.directory_files[type];
   const char* type_name = resource_types.type_names[type];
 
-  FILE* directory = fopen(directory_name, "rb");
+  FILE* directory = open_input_file(directory_name);
   if (directory == nullptr) {
     printf("Cannot open %s\n", directory_name);
     exit(1);
@@ -49,7 +49,7 @@ void extract_resource(int type, int number) {
   } else {
     char output_name[32];
     snprintf(output_name, sizeof output_name, "%s.%d", type_name, number);
-    copy_resource(volume, length, output_name);
+    copy_resource(volume, offset, length, working_directory(), output_name, output_name);
   }
   printf("Done.\n");
   fclose(volume);

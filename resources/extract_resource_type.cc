@@ -1,8 +1,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/platform.h"
 #include "resources/copy_resource.h"
-#include "resources/platform.h"
 #include "resources/resources.h"
 
 // Reads the next entry as one block. Bytes that a short read does not deliver stay 0xFF,
@@ -17,7 +17,8 @@ static bool entry_has_absent_byte(const DirectoryEntry& entry) {
   return entry.bytes[0] == 0xFF || entry.bytes[1] == 0xFF || entry.bytes[2] == 0xFF;
 }
 
-static void extract_entry(int type, int index, const DirectoryEntry& entry) {
+static void extract_entry(int type, int index, const DirectoryEntry& entry,
+                          const OutputDirectory& type_directory) {
   const char* type_name = resource_types.type_names[type];
   uint32_t offset = 0;
   FILE* volume = open_entry_volume(entry, &offset);
@@ -25,9 +26,11 @@ static void extract_entry(int type, int index, const DirectoryEntry& entry) {
   if (length < 1 || length > kMaxResourceLength) {
     printf("\nError! %s.%d - extreme filesize (%d bytes)!\n", type_name, index, length);
   } else {
+    char output_name[24];
     char output_path[40];
-    snprintf(output_path, sizeof output_path, "%s/%s.%d", type_name, type_name, index);
-    copy_resource(volume, length, output_path);
+    snprintf(output_name, sizeof output_name, "%s.%d", type_name, index);
+    snprintf(output_path, sizeof output_path, "%s/%s", type_name, output_name);
+    copy_resource(volume, offset, length, type_directory, output_name, output_path);
   }
   fclose(volume);
 }
@@ -36,13 +39,13 @@ void extract_resource_type(int type) {
   const char* directory_name = resource_types.directory_files[type];
   const char* type_name = resource_types.type_names[type];
 
-  FILE* directory = fopen(directory_name, "rb");
+  FILE* directory = open_input_file(directory_name);
   if (directory == nullptr) {
     printf("Cannot open %s.", directory_name);
     exit(1);
   }
   printf("Extracting %s files... ", type_name);
-  make_directory(type_name);
+  OutputDirectory type_directory = make_output_directory(type_name);
   int64_t size = measure_file(directory);
   DirectoryEntry entry;
   // Entry numbers are printed with %d, so the walk stops at the largest int.
@@ -51,9 +54,10 @@ void extract_resource_type(int type) {
       break;
     }
     if (!entry_has_absent_byte(entry)) {
-      extract_entry(type, static_cast<int>(index), entry);
+      extract_entry(type, static_cast<int>(index), entry, type_directory);
     }
   }
   printf("Done.\n");
+  close_output_directory(&type_directory);
   fclose(directory);
 }

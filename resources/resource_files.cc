@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "resources/platform.h"
+#include "platform/platform.h"
 #include "resources/resources.h"
 
 const ResourceTypeTable resource_types = {
@@ -23,12 +23,12 @@ VolumeFileName volume_file_name(unsigned volume) {
 }
 
 int read_resource_length(FILE* volume, uint32_t offset) {
-  if (seek_file(volume, static_cast<int64_t>(offset) + 3, SEEK_SET) != 0) {
-    return -1;
-  }
-  int low = fgetc(volume) & 0xFF;
-  int high = fgetc(volume);
-  // Multiplying rather than shifting keeps a negative high byte well defined:
+  unsigned char field[2];
+  size_t got = read_at(volume, static_cast<int64_t>(offset) + 3, field, sizeof field);
+  // A byte beyond the end reads as -1: the low byte is kept to its 8 bits, the high byte is
+  // used as read. Multiplying rather than shifting keeps a negative high byte well defined:
   // -256 + low when only the high byte is missing, -1 when both are.
+  int low = got > 0 ? field[0] : 0xFF;
+  int high = got > 1 ? field[1] : -1;
   return high * 256 + low;
 }

@@ -41,9 +41,8 @@ ResourceLocation decode_directory_entry(uint8_t b0, uint8_t b1, uint8_t b2);
 
 VolumeFileName volume_file_name(unsigned volume);
 
-// Seeks the volume stream to offset + 3 and reads the little-endian length. The high
-// byte's read result is used unmasked, so a file that ends inside the field gives a
-// negative length.
+// Reads the little-endian length at offset + 3 of the volume stream. The high byte's read
+// result is used unmasked, so a file that ends inside the field gives a negative length.
 int read_resource_length(FILE* volume, uint32_t offset);
 
 // Copies resource `number` of the type into "%s.%d" in the working directory.

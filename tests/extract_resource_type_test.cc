@@ -77,18 +77,12 @@ TEST(ExtractResourceType, MakesTheTypeDirectoryWithMode0755) {
   EXPECT_EQ(tree, (FileTree{{"viewdir", {}}, {"view/", {}}}));
 }
 
-// A directory named "logdir" opens for reading but yields no entries; the walk must end.
-// The Windows runtime refuses to open a directory as a file, so there it is the directory
-// file that cannot be opened.
-TEST(ExtractResourceType, EndsOnADirectoryInPlaceOfTheDirectoryFile) {
+// Only a regular file is a directory file: a directory of that name cannot be opened, and
+// the walk never starts.
+TEST(ExtractResourceType, RefusesADirectoryInPlaceOfTheDirectoryFile) {
   RunOptions options;
   options.time_limit_seconds = 20;
-  if (running_windows_binary()) {
-    expect_run({{"logdir/", {}}}, "-l", "Cannot open logdir.", 1, {}, {}, options);
-  } else {
-    expect_run({{"logdir/", {}}}, "-l", "Extracting logic files... Done.\n", 0, {{"logic/", {}}},
-               {}, options);
-  }
+  expect_run({{"logdir/", {}}}, "-l", "Cannot open logdir.", 1, {}, {}, options);
 }
 
 TEST(ExtractResourceType, EndsWithStatusOneOnEveryFatalRoad) {
@@ -111,12 +105,16 @@ TEST(ExtractResourceType, EndsWithStatusOneOnEveryFatalRoad) {
                  "Error!\nCannot open picture/picture.1.\n",
              1, {});
 
-  // A full disk under the second output of a type directory that already exists.
+  // A write refused by the file system, at the second output of a type directory that
+  // already exists.
+  const Bytes large = pattern_bytes(5000, 3);
   FileTree full = {{"view/", {}}};
-  for (int number = 0; number < 3; ++number) {
-    add_resource(full, 2, number, 0, data);
-  }
+  add_resource(full, 2, 0, 0, data);
+  add_resource(full, 2, 1, 0, large);
+  add_resource(full, 2, 2, 0, data);
+  RunOptions limited;
+  limited.file_size_limit = 1024;
   expect_run(full, "-v", "Extracting view files... Error!\nWrite error!\n", 1,
-             {{"view/view.0", data}, {"view/view.1", bytes_of("-> /dev/full")}},
-             {{"view/view.1", "/dev/full"}});
+             {{"view/view.0", data}, {"view/view.1", Bytes(large.begin(), large.begin() + 1024)}},
+             {}, limited);
 }

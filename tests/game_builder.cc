@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -309,6 +310,12 @@ RunResult run_kesk(const std::string& directory, const std::vector<std::string>&
     for (const std::string& setting : options.environment) {
       size_t equals = setting.find('=');
       setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+    }
+    if (options.file_size_limit > 0) {
+      struct rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
+                             static_cast<rlim_t>(options.file_size_limit)};
+      signal(SIGXFSZ, SIG_IGN);  // an ignored signal stays ignored across the exec
+      setrlimit(RLIMIT_FSIZE, &limit);
     }
     if (options.time_limit_seconds > 0) {
       alarm(options.time_limit_seconds);  // a pending alarm survives the exec

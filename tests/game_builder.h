@@ -72,6 +72,10 @@ struct RunOptions {
   std::vector<std::string> environment;  // extra NAME=VALUE settings for the child
   unsigned time_limit_seconds = 0;       // SIGALRM ends the child after this long when > 0
   std::string program;                   // when set, run instead of kesk (and without KESK_WRAPPER)
+  // When > 0, the child may not write a file beyond this many bytes (RLIMIT_FSIZE, with
+  // SIGXFSZ ignored, so that such a write fails instead). Its standard output, a file too,
+  // must stay below it.
+  long file_size_limit = 0;
 };
 // Runs kesk in `directory`. The binary is KESK_BINARY from the environment when set,
 // else the one this build made; KESK_WRAPPER (for example "wine") runs it when set.

@@ -54,27 +54,31 @@ TEST(ConvertObjectFile, LabelsFromTheSixthByteAndWritesTheCipheredFile) {
 
 TEST(ConvertObjectFile, FailuresReturnWithStatusZero) {
   const Bytes object = {9, 8, 7, 6, 5, 4, 3};
+  const Bytes large = pattern_bytes(3000, 4);
+  const Bytes ciphered = object_cipher(large);
   struct Case {
     FileTree game;
-    std::map<std::string, std::string> links;
+    long file_size_limit;
     std::string out;
     FileTree left;
   };
   const Case cases[] = {
-      {{{"object", {}}}, {}, "Read error!\n", {{"object", {}}, {"object.new", {}}}},
-      {{}, {}, "Couldn't open file: object\n", {}},
+      {{{"object", {}}}, 0, "Read error!\n", {{"object", {}}, {"object.new", {}}}},
+      {{}, 0, "Couldn't open file: object\n", {}},
       {{{"object", object}, {"object.new/", {}}},
-       {},
+       0,
        "Couldn't create outfile!\n",
        {{"object", object}, {"object.new/", {}}}},
-      // A full disk shows only when the buffered block is flushed at the close.
-      {{{"object", object}},
-       {{"object.new", "/dev/full"}},
+      // A write refused by the file system past its first 1024 bytes.
+      {{{"object", large}},
+       1024,
        "Converting decrypted object file to object.new... Error!\nWrite error!\n",
-       {{"object", object}, {"object.new", bytes_of("-> /dev/full")}}},
+       {{"object", large}, {"object.new", Bytes(ciphered.begin(), ciphered.begin() + 1024)}}},
   };
   for (const Case& c : cases) {
-    ScratchRun run = run_in_scratch(c.game, {"-o"}, c.links);
+    RunOptions options;
+    options.file_size_limit = c.file_size_limit;
+    ScratchRun run = run_in_scratch(c.game, {"-o"}, {}, options);
     EXPECT_EQ(run.result.out, kBanner + c.out);
     EXPECT_EQ(run.result.status, 0);
     EXPECT_EQ(run.result.err, "");

@@ -35,6 +35,7 @@ static int length_of(const Bytes& volume, uint32_t offset) {
   if (!volume.empty()) {
     fwrite(volume.data(), 1, volume.size(), stream);
   }
+  fflush(stream);
   int length = read_resource_length(stream, offset);
   fclose(stream);
   return length;

@@ -145,26 +145,29 @@ TEST(ConvertVocabulary, FailuresReturnWithStatusZero) {
   const Bytes tok = vocabulary_file({{{0, "a", 1}}});
   const struct {
     FileTree game;
-    std::map<std::string, std::string> links;
+    long file_size_limit;
     std::string out;
     FileTree left;
   } cases[] = {
       // A missing input leaves an old listing alone.
       {{{"words.txt", bytes_of("old\n")}},
-       {},
+       0,
        "Couldn't open file: words.tok\n",
        {{"words.txt", bytes_of("old\n")}}},
       {{{"words.tok", tok}, {"words.txt/", {}}},
-       {},
+       0,
        "Couldn't create outfile!\n",
        {{"words.tok", tok}, {"words.txt/", {}}}},
+      // The listing's 160 bytes cannot be written past the first 100.
       {{{"words.tok", tok}},
-       {{"words.txt", "/dev/full"}},
+       100,
        kConverting + "Error!\nWrite error!\n",
-       {{"words.tok", tok}, {"words.txt", bytes_of("-> /dev/full")}}},
+       {{"words.tok", tok}, {"words.txt", bytes_of(listing({{'A', "001 a\n"}}).substr(0, 100))}}},
   };
   for (const auto& c : cases) {
-    ScratchRun run = run_in_scratch(c.game, {"-w"}, c.links);
+    RunOptions options;
+    options.file_size_limit = c.file_size_limit;
+    ScratchRun run = run_in_scratch(c.game, {"-w"}, {}, options);
     EXPECT_EQ(run.result.out, kBanner + c.out);
     EXPECT_EQ(run.result.status, 0);
     EXPECT_EQ(run.result.err, "");

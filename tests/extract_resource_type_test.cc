@@ -14,9 +14,9 @@ static std::string length_error(const std::string& type_name, int index, int len
 
 static void expect_run(const FileTree& game, const std::string& option, const std::string& out,
                        int status, const FileTree& added,
-                       const std::map<std::string, std::string>& links = {},
+                       const std::vector<SpecialFile>& specials = {},
                        const RunOptions& options = RunOptions()) {
-  ScratchRun run = run_in_scratch(game, {option, "ALL"}, links, options);
+  ScratchRun run = run_in_scratch(game, {option, "ALL"}, specials, options);
   FileTree left = game;
   left.insert(added.begin(), added.end());
   EXPECT_EQ(run.result.out, kBanner + out) << option;

@@ -209,6 +209,8 @@ static void read_tree_into(const std::string& root, const std::string& prefix, F
       char target[4096];
       ssize_t n = readlink(path.c_str(), target, sizeof target);
       tree[relative] = bytes_of("-> " + std::string(target, n > 0 ? static_cast<size_t>(n) : 0));
+    } else if (S_ISFIFO(info.st_mode)) {
+      tree[relative] = bytes_of("<fifo>");  // never opened: that would wait for a writer
     } else {
       Bytes contents;
       FILE* file = fopen(path.c_str(), "rb");
@@ -358,19 +360,34 @@ int file_mode(const std::string& path) {
   return static_cast<int>(info.st_mode & 07777);
 }
 
-ScratchRun run_in_scratch(const FileTree& game, const std::vector<std::string>& args,
-                          const std::map<std::string, std::string>& links,
-                          const RunOptions& options) {
-  std::string directory = make_scratch_directory();
-  write_tree(directory, game);
-  for (const auto& [name, target] : links) {
-    if (symlink(target.c_str(), (directory + "/" + name).c_str()) != 0) {
-      remove_tree(directory);
-      throw std::runtime_error("cannot link " + name);
+void make_special_files(const std::string& directory, const std::vector<SpecialFile>& files) {
+  for (const SpecialFile& file : files) {
+    std::string path = directory + "/" + file.name;
+    int made = -1;
+    switch (file.kind) {
+      case SpecialFile::kSymbolicLink:
+        made = symlink(file.target.c_str(), path.c_str());
+        break;
+      case SpecialFile::kHardLink:
+        made = link((directory + "/" + file.target).c_str(), path.c_str());
+        break;
+      case SpecialFile::kFifo:
+        made = mkfifo(path.c_str(), 0644);
+        break;
+    }
+    if (made != 0) {
+      throw std::runtime_error("cannot make " + path);
     }
   }
+}
+
+ScratchRun run_in_scratch(const FileTree& game, const std::vector<std::string>& args,
+                          const std::vector<SpecialFile>& specials, const RunOptions& options) {
+  std::string directory = make_scratch_directory();
   ScratchRun run;
   try {
+    write_tree(directory, game);
+    make_special_files(directory, specials);
     run.result = run_kesk(directory, args, options);
   } catch (...) {
     remove_tree(directory);

@@ -94,15 +94,25 @@ bool running_windows_binary();
 // The file mode bits (for example 0755) of a path, or -1.
 int file_mode(const std::string& path);
 
-// One run of kesk in a fresh scratch directory: `game` is written there, the symbolic links
-// (name -> target) are added, kesk runs with `args`, and the whole tree it left is read back
-// before the directory is removed.
+// Something other than a regular file or a directory, made in a scratch directory after
+// the game's files. read_tree shows a symbolic link as "-> target" and a FIFO as "<fifo>".
+struct SpecialFile {
+  enum Kind { kSymbolicLink, kHardLink, kFifo };
+  Kind kind;
+  std::string name;
+  std::string target;  // a symbolic link's contents, or the existing name a hard link shares
+};
+void make_special_files(const std::string& directory, const std::vector<SpecialFile>& files);
+
+// One run of kesk in a fresh scratch directory: `game` is written there, the special files
+// are added, kesk runs with `args`, and the whole tree it left is read back before the
+// directory is removed.
 struct ScratchRun {
   RunResult result;
   FileTree tree;
 };
 ScratchRun run_in_scratch(const FileTree& game, const std::vector<std::string>& args,
-                          const std::map<std::string, std::string>& links = {},
+                          const std::vector<SpecialFile>& specials = {},
                           const RunOptions& options = RunOptions());
 
 #endif  // KESK_TESTS_GAME_BUILDER_H

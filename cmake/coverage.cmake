@@ -8,6 +8,7 @@ add_custom_target(coverage_report
           --filter ${PROJECT_SOURCE_DIR}/cli/
           --filter ${PROJECT_SOURCE_DIR}/resources/
           --filter ${PROJECT_SOURCE_DIR}/converters/
+          --filter ${PROJECT_SOURCE_DIR}/platform/
           --exclude-unreachable-branches
           --exclude-throw-branches
           --txt
@@ -16,4 +17,4 @@ add_custom_target(coverage_report
           --fail-under-branch 90
   WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
   USES_TERMINAL
-  COMMENT "Coverage of cli/, resources/ and converters/")
+  COMMENT "Coverage of cli/, resources/, converters/ and platform/")

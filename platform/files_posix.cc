@@ -6,7 +6,6 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include <cstring>
 
 #include "platform/input_names.h"
 #include "platform/platform.h"
@@ -122,7 +121,7 @@ int64_t tell_file(FILE* stream) {
 
 FILE* open_input_file(const char* name) {
   int descriptor = open_regular_file(name);
-  if (descriptor < 0 && errno == ENOENT && strchr(name, '/') == nullptr) {
+  if (descriptor < 0 && errno == ENOENT) {
     descriptor = open_in_any_case(name);
   }
   return stream_over(descriptor, "rb");
@@ -155,13 +154,8 @@ OutputDirectory make_output_directory(const char* name) {
   OutputDirectory directory = {-1, ""};
   snprintf(directory.name, sizeof directory.name, "%s", name);
   mkdir(name, 0755);
-  int descriptor = open(name, kDirectoryFlags);
-  struct stat info;
-  if (descriptor >= 0 && (fstat(descriptor, &info) != 0 || !S_ISDIR(info.st_mode))) {
-    close(descriptor);
-    descriptor = -1;
-  }
-  directory.descriptor = descriptor;
+  // O_DIRECTORY with O_NOFOLLOW opens a directory itself or nothing.
+  directory.descriptor = open(name, kDirectoryFlags);
   return directory;
 }
 

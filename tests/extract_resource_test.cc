@@ -17,9 +17,6 @@ struct Case {
   long file_size_limit = 0;
 };
 
-// Writes beyond this many bytes fail in the child: far more than its messages need.
-constexpr long kFileSizeLimit = 1024;
-
 // Logic resource 0 alone in vol.0.
 FileTree logic_zero(const Bytes& data, long declared_length = -1) {
   FileTree game;
@@ -109,7 +106,7 @@ TEST(ExtractResource, EndsWithStatusOneOnEveryFatalRoad) {
   const std::string absent = "... Error!\nFile doesn't exist.\n";
   const std::string write_error = "Extracting logic.0... Error!\nWrite error!\n";
   const Bytes large = pattern_bytes(30000, 7);
-  const FileTree cut_short = {{"logic.0", Bytes(large.begin(), large.begin() + kFileSizeLimit)}};
+  const FileTree cut_short = {{"logic.0", Bytes(large.begin(), large.begin() + kWriteLimit)}};
   expect_logic_runs({
       {gap, "1", "Extracting logic.1" + absent, 1, {}},
       {short_directory, "900", "Extracting logic.900" + absent, 1, {}},
@@ -120,12 +117,7 @@ TEST(ExtractResource, EndsWithStatusOneOnEveryFatalRoad) {
       {missing_volume, "0", "Extracting logic.0... Error!\nCannot open vol.3.", 1, {}},
       {blocked, "0", "Extracting logic.0... Error!\nCannot open logic.0.\n", 1, {}},
       // A write that the file system refuses; an empty resource writes nothing.
-      {logic_zero(large), "0", write_error, 1, cut_short, kFileSizeLimit},
-      {logic_zero({}, 0),
-       "0",
-       "Extracting logic.0... Done.\n",
-       0,
-       {{"logic.0", {}}},
-       kFileSizeLimit},
+      {logic_zero(large), "0", write_error, 1, cut_short, kWriteLimit},
+      {logic_zero({}, 0), "0", "Extracting logic.0... Done.\n", 0, {{"logic.0", {}}}, kWriteLimit},
   });
 }

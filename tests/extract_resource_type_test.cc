@@ -113,8 +113,9 @@ TEST(ExtractResourceType, EndsWithStatusOneOnEveryFatalRoad) {
   add_resource(full, 2, 1, 0, large);
   add_resource(full, 2, 2, 0, data);
   RunOptions limited;
-  limited.file_size_limit = 1024;
-  expect_run(full, "-v", "Extracting view files... Error!\nWrite error!\n", 1,
-             {{"view/view.0", data}, {"view/view.1", Bytes(large.begin(), large.begin() + 1024)}},
-             {}, limited);
+  limited.file_size_limit = kWriteLimit;
+  expect_run(
+      full, "-v", "Extracting view files... Error!\nWrite error!\n", 1,
+      {{"view/view.0", data}, {"view/view.1", Bytes(large.begin(), large.begin() + kWriteLimit)}},
+      {}, limited);
 }

@@ -189,6 +189,12 @@ TEST(ForeignGame, ReplacesLinksAtOutputNamesAndTouchesNothingOutside) {
   EXPECT_EQ(run.result.status, 1);
   EXPECT_EQ(run.tree, merged(linked, {{"logic", bytes_of("-> " + outside + "/room")}}));
   EXPECT_EQ(read_tree(outside), outside_files);
+  // With nothing to extract, the walk ends as usual.
+  run = run_in_scratch({{"logdir", {}}}, {"-l", "ALL"},
+                       {{SpecialFile::kSymbolicLink, "logic", outside + "/room"}});
+  EXPECT_EQ(run.result.out, kBanner + "Extracting logic files... Done.\n");
+  EXPECT_EQ(run.result.status, 0);
+  EXPECT_EQ(read_tree(outside), outside_files);
   remove_tree(outside);
 }
 

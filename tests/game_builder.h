@@ -68,6 +68,10 @@ struct RunResult {
   double cpu_seconds = 0;   // the child's user and system time
   long peak_rss_kib = 0;    // the child's peak resident set size
 };
+// A file size limit for RunOptions: kesk's messages and the coverage data of an instrumented
+// build stay below it, so only the outputs that a test makes larger meet it.
+constexpr long kWriteLimit = 4096;
+
 struct RunOptions {
   std::vector<std::string> environment;  // extra NAME=VALUE settings for the child
   unsigned time_limit_seconds = 0;       // SIGALRM ends the child after this long when > 0

@@ -54,7 +54,7 @@ TEST(ConvertObjectFile, LabelsFromTheSixthByteAndWritesTheCipheredFile) {
 
 TEST(ConvertObjectFile, FailuresReturnWithStatusZero) {
   const Bytes object = {9, 8, 7, 6, 5, 4, 3};
-  const Bytes large = pattern_bytes(3000, 4);
+  const Bytes large = pattern_bytes(6000, 4);
   const Bytes ciphered = object_cipher(large);
   struct Case {
     FileTree game;
@@ -69,11 +69,12 @@ TEST(ConvertObjectFile, FailuresReturnWithStatusZero) {
        0,
        "Couldn't create outfile!\n",
        {{"object", object}, {"object.new/", {}}}},
-      // A write refused by the file system past its first 1024 bytes.
+      // A write refused by the file system past its first kWriteLimit bytes.
       {{{"object", large}},
-       1024,
+       kWriteLimit,
        "Converting decrypted object file to object.new... Error!\nWrite error!\n",
-       {{"object", large}, {"object.new", Bytes(ciphered.begin(), ciphered.begin() + 1024)}}},
+       {{"object", large},
+        {"object.new", Bytes(ciphered.begin(), ciphered.begin() + kWriteLimit)}}},
   };
   for (const Case& c : cases) {
     RunOptions options;

@@ -143,6 +143,14 @@ TEST(ConvertVocabulary, ListsAGeneratedVocabulary) {
 
 TEST(ConvertVocabulary, FailuresReturnWithStatusZero) {
   const Bytes tok = vocabulary_file({{{0, "a", 1}}});
+  // 600 words of A make a listing of over 5000 bytes.
+  std::vector<std::pair<std::string, int>> many;
+  std::string lines;
+  for (int i = 100; i < 700; ++i) {
+    many.push_back({"a" + std::to_string(i), i});
+    lines += std::to_string(i) + " a" + std::to_string(i) + "\n";
+  }
+  const Bytes many_tok = vocabulary_file({compress_words(many)});
   const struct {
     FileTree game;
     long file_size_limit;
@@ -158,11 +166,12 @@ TEST(ConvertVocabulary, FailuresReturnWithStatusZero) {
        0,
        "Couldn't create outfile!\n",
        {{"words.tok", tok}, {"words.txt/", {}}}},
-      // The listing's 160 bytes cannot be written past the first 100.
-      {{{"words.tok", tok}},
-       100,
+      // A write refused by the file system past its first kWriteLimit bytes.
+      {{{"words.tok", many_tok}},
+       kWriteLimit,
        kConverting + "Error!\nWrite error!\n",
-       {{"words.tok", tok}, {"words.txt", bytes_of(listing({{'A', "001 a\n"}}).substr(0, 100))}}},
+       {{"words.tok", many_tok},
+        {"words.txt", bytes_of(listing({{'A', lines}}).substr(0, kWriteLimit))}}},
   };
   for (const auto& c : cases) {
     RunOptions options;

@@ -1,7 +1,12 @@
 // Times kesk -a against the floor program on large generated games and prints the medians,
-// the per-resource cost and kesk's peak memory. With a valgrind path it also reads kesk's
-// peak heap from a massif profile. The figures are printed, never judged by the exit status:
-// it is 1 only when a run fails or kesk and the floor leave different files.
+// the per-resource cost and kesk's peak memory; on the largest game it also times kesk on
+// the same game with every input name in upper case against the lower-case one. With a
+// valgrind path it reads kesk's peak heap from a massif profile. Each target is printed as
+// met or MISSED, never judged by the exit status: it is 1 only when a run fails, or kesk
+// and the floor, or kesk on the two spellings, leave different files.
+//
+// The games are written to /dev/shm where it exists, a RAM file system on Linux, so that
+// the figures show the programs and not a disk; else to $TMPDIR or /tmp.
 //
 //   kesk_bench_end_to_end KESK FLOOR [--runs=R] [--sizes=300,3000] [--valgrind=PATH]
 #include <dirent.h>
@@ -13,11 +18,12 @@
 #endif
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/bench_game.h"
@@ -25,26 +31,31 @@
 namespace {
 
 constexpr double kWallRatioTarget = 1.10;
+constexpr double kUpperCaseRatioTarget = 1.15;
 constexpr double kFlatCostTolerance = 0.15;
 constexpr long kHeapAllowance = 48 * 1024;
 
 struct Options {
   std::string kesk;
   std::string floor;
-  int runs = 7;
+  int runs = 9;
   std::vector<int> sizes = {300, 3000};
   std::string valgrind;
 };
 
-struct Measurement {
+// The medians of one side's timed runs, and the largest peak resident set among them.
+struct Figures {
+  double wall = 0;
+  double cpu = 0;
+  long peak_rss_kib = 0;
+};
+
+// Two sides timed in alternation on a game of `entries` entries per type: kesk and the floor,
+// or kesk on lower-case and on upper-case names.
+struct Comparison {
   int entries = 0;
-  double kesk_wall = 0;
-  double floor_wall = 0;
-  double kesk_cpu = 0;
-  double floor_cpu = 0;
-  long kesk_rss_kib = 0;
-  long floor_rss_kib = 0;
-  double reopen = 0;  // one open and close of a volume file
+  Figures first;
+  Figures second;
 };
 
 double median(std::vector<double> values) {
@@ -146,18 +157,23 @@ void move_outputs(const std::string& directory, const std::string& target) {
   }
 }
 
-// Moves the last run's outputs out of the game directory into a directory beside it and
-// empties them, which frees their data but keeps their inodes until every timed run is
-// over. Removing them at once would slow the next runs' file creations on some file
-// systems: ext4 without a journal steps over each inode freed in the last minute or more
-// when it looks for a free one.
+// Moves a run's outputs out of the game directory into a new directory beside it, and gives
+// that directory's path.
+std::string set_outputs_aside(const std::string& directory) {
+  static int set_aside = 0;
+  std::string target = directory + ".aside";
+  mkdir(target.c_str(), 0755);
+  target += "/" + std::to_string(set_aside++);
+  move_outputs(directory, target);
+  return target;
+}
+
+// Sets the last run's outputs aside and empties them, which frees their data but keeps their
+// inodes until every timed run is over. Removing them at once would slow the next runs' file
+// creations on some file systems: ext4 without a journal steps over each inode freed in the
+// last minute or more when it looks for a free one.
 void clear_outputs(const std::string& directory) {
-  static int cleared = 0;
-  std::string spent = directory + ".spent";
-  mkdir(spent.c_str(), 0755);
-  spent += "/" + std::to_string(cleared++);
-  move_outputs(directory, spent);
-  empty_files(spent);
+  empty_files(set_outputs_aside(directory));
 }
 
 RunResult run_on_fresh_outputs(const std::string& program, const std::string& directory,
@@ -167,6 +183,20 @@ RunResult run_on_fresh_outputs(const std::string& program, const std::string& di
   options.program = program;
   return run_kesk(directory, args, options);
 }
+
+// A program timed in a game directory: kesk -a, or the floor.
+struct Contender {
+  std::string label;
+  std::string program;
+  std::string directory;
+  bool is_kesk;
+};
+
+struct Timings {
+  std::vector<double> wall;
+  std::vector<double> cpu;
+  long peak_rss_kib = 0;
+};
 
 bool check_kesk_run(const RunResult& run) {
   const std::string ending = "\nAll done!\n";
@@ -188,86 +218,148 @@ bool check_floor_run(const RunResult& run) {
   return true;
 }
 
-bool same_trees(const std::string& left, const std::string& right) {
+// One run on fresh outputs, checked, and added to `timings` when given.
+bool run_contender(const Contender& contender, Timings* timings) {
+  std::vector<std::string> args;
+  if (contender.is_kesk) {
+    args.push_back("-a");
+  }
+  RunResult run = run_on_fresh_outputs(contender.program, contender.directory, args);
+  if (!(contender.is_kesk ? check_kesk_run(run) : check_floor_run(run))) {
+    return false;
+  }
+  if (timings != nullptr) {
+    timings->wall.push_back(run.wall_seconds);
+    timings->cpu.push_back(run.cpu_seconds);
+    timings->peak_rss_kib = std::max(timings->peak_rss_kib, run.peak_rss_kib);
+  }
+  return true;
+}
+
+// The files every run must leave, by these names whatever the case of the inputs' names.
+const char* const kExpectedOutputs[] = {"logic/logic.0", "picture/picture.0", "view/view.0",
+                                        "sound/sound.0", "object.new",        "words.txt"};
+
+bool same_trees(const std::string& left, const std::string& right, const Contender& first,
+                const Contender& second) {
   FileTree a = read_tree(left);
   FileTree b = read_tree(right);
+  for (const char* name : kExpectedOutputs) {
+    if (a.count(name) == 0) {
+      fprintf(stderr, "%s left no %s\n", first.label.c_str(), name);
+      return false;
+    }
+  }
   if (a == b) {
     return true;
   }
   for (const auto& [name, contents] : a) {
     auto other = b.find(name);
-    if (other == b.end() || other->second != contents) {
-      fprintf(stderr, "kesk and the floor differ at %s\n", name.c_str());
+    if (other == b.end()) {
+      fprintf(stderr, "%s left %s, %s did not\n", first.label.c_str(), name.c_str(),
+              second.label.c_str());
+      return false;
+    }
+    if (other->second != contents) {
+      fprintf(stderr, "%s and %s differ at %s\n", first.label.c_str(), second.label.c_str(),
+              name.c_str());
       return false;
     }
   }
-  fprintf(stderr, "the floor left files that kesk did not\n");
+  fprintf(stderr, "%s left files that %s did not\n", second.label.c_str(), first.label.c_str());
   return false;
 }
 
-// The mean time to open and close an existing volume file, which kesk does once for each
-// entry and the floor once for the whole run: the part of kesk's cost that no buffering
-// choice can remove.
-double reopen_seconds(const std::string& directory) {
-  constexpr int kReopens = 20000;
-  std::string path = directory + "/vol.0";
-  timespec start, end;
-  clock_gettime(CLOCK_MONOTONIC, &start);
-  for (int i = 0; i < kReopens; ++i) {
-    FILE* volume = fopen(path.c_str(), "rb");
-    if (volume != nullptr) {
-      fclose(volume);
-    }
+// Runs each program once, which also warms up the caches, and checks that the two leave the
+// same files. Only the lower-case output names are kept and compared.
+bool same_outputs(const Contender& first, const Contender& second) {
+  if (!run_contender(first, nullptr)) {
+    return false;
   }
-  clock_gettime(CLOCK_MONOTONIC, &end);
-  return (static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) * 1e-9) /
-         kReopens;
+  std::string first_outputs = set_outputs_aside(first.directory);
+  if (!run_contender(second, nullptr)) {
+    return false;
+  }
+  std::string second_outputs = set_outputs_aside(second.directory);
+  bool same = in_child([&] { return same_trees(first_outputs, second_outputs, first, second); });
+  empty_files(first_outputs);
+  empty_files(second_outputs);
+  return same;
 }
 
-// Builds the game, warms up, checks that both programs leave the same files, then
-// alternates the timed runs in the same directory, each on freshly cleared outputs.
-bool measure(const Options& options, int entries, const std::string& base, Measurement& result) {
-  std::string game_dir = base + "/game";
-  bool built = in_child([&] {
-    mkdir(game_dir.c_str(), 0755);
-    write_tree(game_dir, make_bench_game(entries));
-    return true;
-  });
-  if (!built || !check_kesk_run(run_on_fresh_outputs(options.kesk, game_dir, {"-a"}))) {
-    return false;
-  }
-  move_outputs(game_dir, base + "/kesk-outputs");
-  if (!check_floor_run(run_on_fresh_outputs(options.floor, game_dir, {}))) {
-    return false;
-  }
-  move_outputs(game_dir, base + "/floor-outputs");
-  if (!in_child([&] { return same_trees(base + "/kesk-outputs", base + "/floor-outputs"); })) {
-    return false;
-  }
-  empty_files(base + "/kesk-outputs");
-  empty_files(base + "/floor-outputs");
-
-  std::vector<double> kesk_wall, floor_wall, kesk_cpu, floor_cpu;
-  result.entries = entries;
-  for (int run = 0; run < options.runs; ++run) {
-    RunResult kesk = run_on_fresh_outputs(options.kesk, game_dir, {"-a"});
-    RunResult floor = run_on_fresh_outputs(options.floor, game_dir, {});
-    if (!check_kesk_run(kesk) || !check_floor_run(floor)) {
+// Alternates the timed runs of the two programs, each on freshly cleared outputs.
+bool alternate(const Contender& first, const Contender& second, int runs, Timings& first_times,
+               Timings& second_times) {
+  for (int run = 0; run < runs; ++run) {
+    if (!run_contender(first, &first_times) || !run_contender(second, &second_times)) {
       return false;
     }
-    kesk_wall.push_back(kesk.wall_seconds);
-    kesk_cpu.push_back(kesk.cpu_seconds);
-    floor_wall.push_back(floor.wall_seconds);
-    floor_cpu.push_back(floor.cpu_seconds);
-    result.kesk_rss_kib = std::max(result.kesk_rss_kib, kesk.peak_rss_kib);
-    result.floor_rss_kib = std::max(result.floor_rss_kib, floor.peak_rss_kib);
   }
-  result.reopen = reopen_seconds(game_dir);
-  result.kesk_wall = median(kesk_wall);
-  result.floor_wall = median(floor_wall);
-  result.kesk_cpu = median(kesk_cpu);
-  result.floor_cpu = median(floor_cpu);
   return true;
+}
+
+std::string upper_case(std::string name) {
+  for (char& c : name) {
+    c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  }
+  return name;
+}
+
+// Writes the benchmark game of `entries` entries per type into a new directory, with every
+// file name in upper case when asked.
+bool write_game(const std::string& directory, int entries, bool upper_case_names) {
+  return in_child([&] {
+    FileTree game = make_bench_game(entries);
+    if (upper_case_names) {
+      FileTree renamed;
+      for (auto& [name, contents] : game) {
+        renamed[upper_case(name)] = std::move(contents);
+      }
+      game = std::move(renamed);
+    }
+    mkdir(directory.c_str(), 0755);
+    write_tree(directory, game);
+    return true;
+  });
+}
+
+Figures figures_of(const Timings& timings) {
+  Figures figures;
+  figures.wall = median(timings.wall);
+  figures.cpu = median(timings.cpu);
+  figures.peak_rss_kib = timings.peak_rss_kib;
+  return figures;
+}
+
+// Checks that the two sides leave the same files, then times them in alternation.
+bool compare(const Contender& first, const Contender& second, int runs, Comparison& result) {
+  Timings first_times, second_times;
+  if (!same_outputs(first, second) || !alternate(first, second, runs, first_times, second_times)) {
+    return false;
+  }
+  result.first = figures_of(first_times);
+  result.second = figures_of(second_times);
+  return true;
+}
+
+// kesk (first) against the floor (second) on a game built in `base`/game.
+bool measure(const Options& options, int entries, const std::string& base, Comparison& result) {
+  std::string game_dir = base + "/game";
+  Contender kesk = {"kesk", options.kesk, game_dir, true};
+  Contender floor = {"the floor", options.floor, game_dir, false};
+  result.entries = entries;
+  return write_game(game_dir, entries, false) && compare(kesk, floor, options.runs, result);
+}
+
+// kesk on the lower-case game that measure() left in `base`/game (first) against kesk on the
+// same game with upper-case names, built in `base`/upper (second).
+bool measure_name_case(const Options& options, int entries, const std::string& base,
+                       Comparison& result) {
+  std::string upper_dir = base + "/upper";
+  Contender lower = {"kesk on lower-case names", options.kesk, base + "/game", true};
+  Contender upper = {"kesk on upper-case names", options.kesk, upper_dir, true};
+  result.entries = entries;
+  return write_game(upper_dir, entries, true) && compare(lower, upper, options.runs, result);
 }
 
 // The largest useful heap size among the snapshots of a massif profile, with the allocator's
@@ -353,59 +445,92 @@ double marginal_cost(double wall, double fixed_wall, int entries) {
   return (wall - fixed_wall) / (4.0 * (entries - 1));
 }
 
-void print_measurements(const Options& options, const Measurement& fixed,
-                        const std::vector<Measurement>& results) {
+const char* verdict(bool met) {
+  return met ? "met" : "MISSED";
+}
+
+void print_measurements(const Options& options, const Comparison& fixed,
+                        const std::vector<Comparison>& results) {
   printf("kesk -a against the floor: medians of %d alternating runs each, after a warm-up\n",
          options.runs);
   printf("%6s %9s | %10s %10s %6s | %10s %10s %6s | %9s %9s | %9s\n", "N", "resources", "kesk wall",
          "floor wall", "ratio", "kesk cpu", "floor cpu", "ratio", "kesk/res", "floor/res",
          "kesk RSS");
-  for (const Measurement& m : results) {
+  for (const Comparison& m : results) {
+    const Figures& kesk = m.first;
+    const Figures& floor = m.second;
     double resources = 4.0 * m.entries;
     printf(
         "%6d %9.0f | %8.1fms %8.1fms %6.3f | %8.1fms %8.1fms %6.3f | %7.2fus %7.2fus | %6ldKiB\n",
-        m.entries, resources, m.kesk_wall * 1e3, m.floor_wall * 1e3, m.kesk_wall / m.floor_wall,
-        m.kesk_cpu * 1e3, m.floor_cpu * 1e3, m.kesk_cpu / m.floor_cpu,
-        m.kesk_wall / resources * 1e6, m.floor_wall / resources * 1e6, m.kesk_rss_kib);
+        m.entries, resources, kesk.wall * 1e3, floor.wall * 1e3, kesk.wall / floor.wall,
+        kesk.cpu * 1e3, floor.cpu * 1e3, kesk.cpu / floor.cpu, kesk.wall / resources * 1e6,
+        floor.wall / resources * 1e6, kesk.peak_rss_kib);
   }
   printf(
       "Fixed cost of a run (N = 1: start-up, object and vocabulary): kesk %.2fms, floor "
       "%.2fms\n",
-      fixed.kesk_wall * 1e3, fixed.floor_wall * 1e3);
-  printf("Cost per resource without the fixed cost:\n");
-  for (const Measurement& m : results) {
-    printf("  N = %d: kesk %.2fus, floor %.2fus\n", m.entries,
-           marginal_cost(m.kesk_wall, fixed.kesk_wall, m.entries) * 1e6,
-           marginal_cost(m.floor_wall, fixed.floor_wall, m.entries) * 1e6);
+      fixed.first.wall * 1e3, fixed.second.wall * 1e3);
+  printf("Cost per resource without the fixed cost, and what kesk spends beyond the floor:\n");
+  for (const Comparison& m : results) {
+    double kesk = marginal_cost(m.first.wall, fixed.first.wall, m.entries);
+    double floor = marginal_cost(m.second.wall, fixed.second.wall, m.entries);
+    printf("  N = %d: kesk %.2fus, floor %.2fus, kesk's extra %.2fus (%+.1f%% of the floor)\n",
+           m.entries, kesk * 1e6, floor * 1e6, (kesk - floor) * 1e6, (kesk / floor - 1) * 100);
   }
-  printf(
-      "The volume reopen for each entry (one fopen and fclose of an existing file), which "
-      "the floor does not do:\n");
-  for (const Measurement& m : results) {
-    double floor_per_resource = m.floor_wall / (4.0 * m.entries);
-    printf("  N = %d: %.2fus, %.0f%% of the floor's cost per resource\n", m.entries, m.reopen * 1e6,
-           m.reopen / floor_per_resource * 100);
-  }
-  const Measurement& small = results.front();
-  const Measurement& large = results.back();
+  const Comparison& small = results.front();
+  const Comparison& large = results.back();
+  double ratio = large.first.wall / large.second.wall;
   printf("  target: wall ratio at N = %d at most %.2f: %.3f, %s\n", large.entries, kWallRatioTarget,
-         large.kesk_wall / large.floor_wall,
-         large.kesk_wall / large.floor_wall <= kWallRatioTarget ? "met" : "MISSED");
+         ratio, verdict(ratio <= kWallRatioTarget));
   if (results.size() > 1) {
-    double change = marginal_cost(large.kesk_wall, fixed.kesk_wall, large.entries) /
-                        marginal_cost(small.kesk_wall, fixed.kesk_wall, small.entries) -
+    double change = marginal_cost(large.first.wall, fixed.first.wall, large.entries) /
+                        marginal_cost(small.first.wall, fixed.first.wall, small.entries) -
                     1;
-    double floor_change = marginal_cost(large.floor_wall, fixed.floor_wall, large.entries) /
-                              marginal_cost(small.floor_wall, fixed.floor_wall, small.entries) -
+    double floor_change = marginal_cost(large.second.wall, fixed.second.wall, large.entries) /
+                              marginal_cost(small.second.wall, fixed.second.wall, small.entries) -
                           1;
     printf(
         "  target: kesk's cost per resource, without the fixed cost, at N = %d within %.0f%% "
-        "of N = %d: %+.1f%%, %s "
-        "(floor: %+.1f%%)\n",
+        "of N = %d: %+.1f%%, %s (floor: %+.1f%%)\n",
         large.entries, kFlatCostTolerance * 100, small.entries, change * 100,
-        change <= kFlatCostTolerance && change >= -kFlatCostTolerance ? "met" : "MISSED",
-        floor_change * 100);
+        verdict(change <= kFlatCostTolerance && change >= -kFlatCostTolerance), floor_change * 100);
   }
+}
+
+void print_name_case(const Options& options, const Comparison& m) {
+  const Figures& lower = m.first;
+  const Figures& upper = m.second;
+  printf(
+      "kesk -a on the N = %d game with upper-case input names (LOGDIR, VOL.0, OBJECT, ...) "
+      "against lower-case: medians of %d alternating runs each, after a warm-up; the same "
+      "files, by lower-case names, from both\n",
+      m.entries, options.runs);
+  printf("  lower case: wall %.1fms, cpu %.1fms; upper case: wall %.1fms, cpu %.1fms\n",
+         lower.wall * 1e3, lower.cpu * 1e3, upper.wall * 1e3, upper.cpu * 1e3);
+  double ratio = upper.wall / lower.wall;
+  printf("  target: wall ratio upper / lower case at most %.2f: %.3f, %s (cpu ratio %.3f)\n",
+         kUpperCaseRatioTarget, ratio, verdict(ratio <= kUpperCaseRatioTarget),
+         upper.cpu / lower.cpu);
+}
+
+// The games go to /dev/shm where it is a writable directory: file creation costs on a disk
+// would hide the programs' own.
+void prefer_ram_file_system() {
+  struct stat info;
+  if (stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) && access("/dev/shm", W_OK) == 0) {
+    setenv("TMPDIR", "/dev/shm", 1);
+  }
+}
+
+// The load averages over 1, 5 and 15 minutes, for judging how quiet the machine was.
+std::string load_averages() {
+  double load[3];
+  if (getloadavg(load, 3) != 3) {
+    return "unknown";
+  }
+  char text[64];
+  snprintf(text, sizeof text, "%.2f %.2f %.2f", load[0], load[1], load[2]);
+  return text;
 }
 
 }  // namespace
@@ -417,18 +542,24 @@ int main(int argc, char** argv) {
             argv[0]);
     return 2;
   }
-  std::vector<Measurement> results;
+  prefer_ram_file_system();
+  std::string load_at_start = load_averages();
+  std::vector<Comparison> results;
   std::vector<std::string> bases;
+  Comparison name_case;
   HeapProfile heap;
   // A game of one entry per type gives the fixed cost of a run.
   bases.push_back(make_scratch_directory());
-  Measurement fixed;
+  Comparison fixed;
   bool good = measure(options, 1, bases.back(), fixed);
   for (size_t i = 0; i < options.sizes.size() && good; ++i) {
     bases.push_back(make_scratch_directory());
-    Measurement result;
+    Comparison result;
     good = measure(options, options.sizes[i], bases.back(), result);
     results.push_back(result);
+  }
+  if (good) {
+    good = measure_name_case(options, options.sizes.back(), bases.back(), name_case);
   }
   if (good && !options.valgrind.empty()) {
     good = profile_heap(options, options.sizes.back(), bases.back(), heap);
@@ -442,8 +573,12 @@ int main(int argc, char** argv) {
   if (!good) {
     return 1;
   }
-  printf("\nScratch directories in %s, on %s\n", scratch.c_str(), file_system.c_str());
+  printf("\nScratch directories in %s, on %s%s\n", scratch.c_str(), file_system.c_str(),
+         file_system == "tmpfs" ? " (in memory)" : " (not a RAM file system)");
+  printf("Load average (1, 5, 15 minutes): %s at the start, %s at the end\n", load_at_start.c_str(),
+         load_averages().c_str());
   print_measurements(options, fixed, results);
+  print_name_case(options, name_case);
   if (heap.heap >= 0) {
     print_heap_profile(heap);
   }

@@ -1,6 +1,7 @@
 // Times kesk -a against the floor program on large generated games and prints the medians,
 // the per-resource cost and kesk's peak memory; on the largest game it also times kesk on
-// the same game with every input name in upper case against the lower-case one. With a
+// the same game with every input name in upper case against the lower-case one. Each round
+// runs every game in turn, so that the machine's load falls on all the figures alike. With a
 // valgrind path it reads kesk's peak heap from a massif profile. Each target is printed as
 // met or MISSED, never judged by the exit status: it is 1 only when a run fails, or kesk
 // and the floor, or kesk on the two spellings, leave different files.
@@ -50,8 +51,8 @@ struct Figures {
   long peak_rss_kib = 0;
 };
 
-// Two sides timed in alternation on a game of `entries` entries per type: kesk and the floor,
-// or kesk on lower-case and on upper-case names.
+// The figures of two sides timed against each other on a game of `entries` entries per type:
+// kesk and the floor, or kesk on lower-case and on upper-case names.
 struct Comparison {
   int entries = 0;
   Figures first;
@@ -287,17 +288,6 @@ bool same_outputs(const Contender& first, const Contender& second) {
   return same;
 }
 
-// Alternates the timed runs of the two programs, each on freshly cleared outputs.
-bool alternate(const Contender& first, const Contender& second, int runs, Timings& first_times,
-               Timings& second_times) {
-  for (int run = 0; run < runs; ++run) {
-    if (!run_contender(first, &first_times) || !run_contender(second, &second_times)) {
-      return false;
-    }
-  }
-  return true;
-}
-
 std::string upper_case(std::string name) {
   for (char& c : name) {
     c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
@@ -323,6 +313,58 @@ bool write_game(const std::string& directory, int entries, bool upper_case_names
   });
 }
 
+// Two sides timed against each other, and their timings so far.
+struct Pairing {
+  int entries = 0;
+  Contender first;
+  Contender second;
+  Timings first_times;
+  Timings second_times;
+};
+
+// kesk (first) against the floor (second) on a game built in `base`/game; checks that the two
+// leave the same files.
+bool pair_with_floor(const Options& options, int entries, const std::string& base,
+                     Pairing& pairing) {
+  std::string game_dir = base + "/game";
+  pairing.entries = entries;
+  pairing.first = {"kesk", options.kesk, game_dir, true};
+  pairing.second = {"the floor", options.floor, game_dir, false};
+  return write_game(game_dir, entries, false) && same_outputs(pairing.first, pairing.second);
+}
+
+// kesk on the lower-case game that pair_with_floor() left in `base`/game (first) against kesk
+// on the same game with upper-case names, built in `base`/upper (second); checks that kesk
+// leaves the same files for both.
+bool pair_name_cases(const Options& options, int entries, const std::string& base,
+                     Pairing& pairing) {
+  std::string upper_dir = base + "/upper";
+  pairing.entries = entries;
+  pairing.first = {"kesk on lower-case names", options.kesk, base + "/game", true};
+  pairing.second = {"kesk on upper-case names", options.kesk, upper_dir, true};
+  return write_game(upper_dir, entries, true) && same_outputs(pairing.first, pairing.second);
+}
+
+// Times every pairing in rounds: each round runs the two sides of each pairing in turn, each
+// on freshly cleared outputs. A change in the machine's load then falls on every game size
+// alike, which the comparison of costs per resource between sizes needs. The side that
+// starts on a game finds less of it in the caches than the side after it, so the two take
+// turns at starting.
+bool time_in_rounds(std::vector<Pairing>& pairings, int runs) {
+  for (int run = 0; run < runs; ++run) {
+    for (Pairing& pairing : pairings) {
+      bool first_starts = run % 2 == 0;
+      Contender& starting = first_starts ? pairing.first : pairing.second;
+      Contender& following = first_starts ? pairing.second : pairing.first;
+      if (!run_contender(starting, first_starts ? &pairing.first_times : &pairing.second_times) ||
+          !run_contender(following, first_starts ? &pairing.second_times : &pairing.first_times)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 Figures figures_of(const Timings& timings) {
   Figures figures;
   figures.wall = median(timings.wall);
@@ -331,35 +373,12 @@ Figures figures_of(const Timings& timings) {
   return figures;
 }
 
-// Checks that the two sides leave the same files, then times them in alternation.
-bool compare(const Contender& first, const Contender& second, int runs, Comparison& result) {
-  Timings first_times, second_times;
-  if (!same_outputs(first, second) || !alternate(first, second, runs, first_times, second_times)) {
-    return false;
-  }
-  result.first = figures_of(first_times);
-  result.second = figures_of(second_times);
-  return true;
-}
-
-// kesk (first) against the floor (second) on a game built in `base`/game.
-bool measure(const Options& options, int entries, const std::string& base, Comparison& result) {
-  std::string game_dir = base + "/game";
-  Contender kesk = {"kesk", options.kesk, game_dir, true};
-  Contender floor = {"the floor", options.floor, game_dir, false};
-  result.entries = entries;
-  return write_game(game_dir, entries, false) && compare(kesk, floor, options.runs, result);
-}
-
-// kesk on the lower-case game that measure() left in `base`/game (first) against kesk on the
-// same game with upper-case names, built in `base`/upper (second).
-bool measure_name_case(const Options& options, int entries, const std::string& base,
-                       Comparison& result) {
-  std::string upper_dir = base + "/upper";
-  Contender lower = {"kesk on lower-case names", options.kesk, base + "/game", true};
-  Contender upper = {"kesk on upper-case names", options.kesk, upper_dir, true};
-  result.entries = entries;
-  return write_game(upper_dir, entries, true) && compare(lower, upper, options.runs, result);
+Comparison comparison_of(const Pairing& pairing) {
+  Comparison comparison;
+  comparison.entries = pairing.entries;
+  comparison.first = figures_of(pairing.first_times);
+  comparison.second = figures_of(pairing.second_times);
+  return comparison;
 }
 
 // The largest useful heap size among the snapshots of a massif profile, with the allocator's
@@ -451,8 +470,10 @@ const char* verdict(bool met) {
 
 void print_measurements(const Options& options, const Comparison& fixed,
                         const std::vector<Comparison>& results) {
-  printf("kesk -a against the floor: medians of %d alternating runs each, after a warm-up\n",
-         options.runs);
+  printf(
+      "kesk -a against the floor: medians of %d runs each, after a warm-up; each round runs "
+      "both on every game in turn\n",
+      options.runs);
   printf("%6s %9s | %10s %10s %6s | %10s %10s %6s | %9s %9s | %9s\n", "N", "resources", "kesk wall",
          "floor wall", "ratio", "kesk cpu", "floor cpu", "ratio", "kesk/res", "floor/res",
          "kesk RSS");
@@ -502,7 +523,7 @@ void print_name_case(const Options& options, const Comparison& m) {
   const Figures& upper = m.second;
   printf(
       "kesk -a on the N = %d game with upper-case input names (LOGDIR, VOL.0, OBJECT, ...) "
-      "against lower-case: medians of %d alternating runs each, after a warm-up; the same "
+      "against lower-case: medians of %d runs each, in the same rounds; the same "
       "files, by lower-case names, from both\n",
       m.entries, options.runs);
   printf("  lower case: wall %.1fms, cpu %.1fms; upper case: wall %.1fms, cpu %.1fms\n",
@@ -544,25 +565,22 @@ int main(int argc, char** argv) {
   }
   prefer_ram_file_system();
   std::string load_at_start = load_averages();
-  std::vector<Comparison> results;
+  // A game of one entry per type first, for the fixed cost of a run; then each size; then
+  // the largest game's lower-case names against upper-case.
+  std::vector<int> sizes = {1};
+  sizes.insert(sizes.end(), options.sizes.begin(), options.sizes.end());
   std::vector<std::string> bases;
-  Comparison name_case;
-  HeapProfile heap;
-  // A game of one entry per type gives the fixed cost of a run.
-  bases.push_back(make_scratch_directory());
-  Comparison fixed;
-  bool good = measure(options, 1, bases.back(), fixed);
-  for (size_t i = 0; i < options.sizes.size() && good; ++i) {
+  std::vector<Pairing> pairings(sizes.size() + 1);
+  bool good = true;
+  for (size_t i = 0; i < sizes.size() && good; ++i) {
     bases.push_back(make_scratch_directory());
-    Comparison result;
-    good = measure(options, options.sizes[i], bases.back(), result);
-    results.push_back(result);
+    good = pair_with_floor(options, sizes[i], bases.back(), pairings[i]);
   }
-  if (good) {
-    good = measure_name_case(options, options.sizes.back(), bases.back(), name_case);
-  }
+  good = good && pair_name_cases(options, sizes.back(), bases.back(), pairings.back());
+  good = good && time_in_rounds(pairings, options.runs);
+  HeapProfile heap;
   if (good && !options.valgrind.empty()) {
-    good = profile_heap(options, options.sizes.back(), bases.back(), heap);
+    good = profile_heap(options, sizes.back(), bases.back(), heap);
   }
   std::string scratch = bases.front().substr(0, bases.front().rfind('/'));
   std::string file_system = file_system_of(bases.front());
@@ -577,8 +595,12 @@ int main(int argc, char** argv) {
          file_system == "tmpfs" ? " (in memory)" : " (not a RAM file system)");
   printf("Load average (1, 5, 15 minutes): %s at the start, %s at the end\n", load_at_start.c_str(),
          load_averages().c_str());
-  print_measurements(options, fixed, results);
-  print_name_case(options, name_case);
+  std::vector<Comparison> results;
+  for (size_t i = 1; i < sizes.size(); ++i) {
+    results.push_back(comparison_of(pairings[i]));
+  }
+  print_measurements(options, comparison_of(pairings.front()), results);
+  print_name_case(options, comparison_of(pairings.back()));
   if (heap.heap >= 0) {
     print_heap_profile(heap);
   }

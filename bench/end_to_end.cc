@@ -7,7 +7,7 @@
 // and the floor, or kesk on the two spellings, leave different files.
 //
 // The games are written to /dev/shm where it exists, a RAM file system on Linux, so that
-// the figures show the programs and not a disk; else to $TMPDIR or /tmp.
+// the figures show the programs and not a disk; else to the usual temporary directory.
 //
 //   kesk_bench_end_to_end KESK FLOOR [--runs=R] [--sizes=300,3000] [--valgrind=PATH]
 #include <dirent.h>

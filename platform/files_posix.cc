@@ -6,7 +6,6 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-
 #include "platform/input_names.h"
 #include "platform/platform.h"
 

@@ -70,8 +70,10 @@ int __wrap_fclose(FILE* stream) {
 
 namespace {
 
-// The working directory of every run, made once per process and emptied after each run.
+// The working directory of every run, made once per process and emptied after each run,
+// and the directory beside it that links of a run may lead to.
 std::string game_directory;
+std::string outside_directory;
 // libFuzzer names its corpus and findings relative to the directory it started in.
 std::string start_directory;
 
@@ -80,7 +82,7 @@ void remove_scratch() {
   remove_tree(base);
 }
 
-void set_up_scratch() {
+void set_up_process() {
   if (!game_directory.empty()) {
     return;
   }
@@ -90,18 +92,21 @@ void set_up_scratch() {
     abort();
   }
   start_directory = here;
-  game_directory = make_scratch_directory() + "/game";
+  std::string base = make_scratch_directory();
+  game_directory = base + "/game";
+  outside_directory = base + "/outside";
   atexit(remove_scratch);
-  if (mkdir(game_directory.c_str(), 0755) != 0) {
-    perror("cannot make the working directory");
+  if (mkdir(game_directory.c_str(), 0755) != 0 || mkdir(outside_directory.c_str(), 0755) != 0) {
+    perror("cannot make the scratch directories");
     abort();
   }
 }
 
-// Removes what a run left, deepest names first, so the next run starts empty.
-void empty_game_directory(const FileTree& tree) {
+// Removes what a run left in `directory`, deepest names first, so the next run starts
+// empty. A link is removed itself, never what it leads to.
+void empty_directory(const std::string& directory, const FileTree& tree) {
   for (auto item = tree.rbegin(); item != tree.rend(); ++item) {
-    std::string path = game_directory + "/" + item->first;
+    std::string path = directory + "/" + item->first;
     bool is_directory = !item->first.empty() && item->first.back() == '/';
     if ((is_directory ? rmdir(path.c_str()) : unlink(path.c_str())) != 0) {
       perror(path.c_str());
@@ -133,6 +138,20 @@ int close_new_descriptors(const bool* open_before) {
   return closed;
 }
 
+// Only a symbolic link leads out of the game directory; a run without one leaves the
+// directory beside it as it was, and that needs no look.
+bool reaches_outside(const Scene& scene) {
+  if (!scene.outside.empty()) {
+    return true;
+  }
+  for (const SpecialFile& special : scene.specials) {
+    if (special.kind == SpecialFile::kSymbolicLink) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void start_operation(Operation operation, int type, int number) {
   switch (operation) {
     case Operation::kExtractResource:
@@ -152,13 +171,15 @@ void start_operation(Operation operation, int type, int number) {
 
 }  // namespace
 
-Outcome run_operation(const FileTree& files, Operation operation, int type, int number) {
-  set_up_scratch();
+Outcome run_operation(const Scene& scene, Operation operation, int type, int number) {
+  set_up_process();
   if (chdir(game_directory.c_str()) != 0) {
     perror("cannot enter the working directory");
     abort();
   }
-  write_tree(game_directory, files);
+  write_tree(game_directory, scene.files);
+  make_special_files(game_directory, scene.specials);
+  write_tree(outside_directory, scene.outside);
   // Standard output goes to memory for the run.
   char* out_text = nullptr;
   size_t out_size = 0;
@@ -170,7 +191,7 @@ Outcome run_operation(const FileTree& files, Operation operation, int type, int 
     abort();
   }
 
-  Outcome outcome = {false, 0, "", {}};
+  Outcome outcome = {false, 0, "", {}, {}};
   bool open_before[kWatchedDescriptors];
   note_open_descriptors(open_before);
   open_stream_count = 0;
@@ -195,7 +216,11 @@ Outcome run_operation(const FileTree& files, Operation operation, int type, int 
   free(out_text);
 
   outcome.tree = read_tree(game_directory);
-  empty_game_directory(outcome.tree);
+  empty_directory(game_directory, outcome.tree);
+  if (reaches_outside(scene)) {
+    outcome.outside = read_tree(outside_directory);
+    empty_directory(outside_directory, outcome.outside);
+  }
   if (chdir(start_directory.c_str()) != 0) {
     perror("cannot go back to the starting directory");
     abort();
@@ -266,24 +291,36 @@ void fuzz_failure(const char* what, const Outcome& outcome, const std::string& e
   abort();
 }
 
-void expect_outcome(const Outcome& outcome, bool exited, const std::string& out,
-                    const FileTree& tree) {
-  if (outcome.exited != exited || (exited && outcome.status != 1)) {
-    fuzz_failure(exited ? "expected exit status 1" : "expected a normal return", outcome, out);
+// Aborts unless `found` is `expected`, naming the files that differ.
+static void expect_tree(const Outcome& outcome, const char* what, const FileTree& found,
+                        const FileTree& expected, const std::string& expected_out) {
+  if (found == expected) {
+    return;
   }
-  if (outcome.out != out) {
-    fuzz_failure("unexpected standard output", outcome, out);
+  print_tree("expected files", expected);
+  if (&found != &outcome.tree) {
+    print_tree("files found", found);
   }
-  if (outcome.tree != tree) {
-    print_tree("expected files", tree);
-    for (const auto& [name, contents] : tree) {
-      auto found = outcome.tree.find(name);
-      if (found != outcome.tree.end() && found->second != contents) {
-        fprintf(stderr, "contents of %s differ\n", name.c_str());
-      }
+  for (const auto& [name, contents] : expected) {
+    auto item = found.find(name);
+    if (item != found.end() && item->second != contents) {
+      fprintf(stderr, "contents of %s differ\n", name.c_str());
     }
-    fuzz_failure("unexpected files left", outcome, out);
   }
+  fuzz_failure(what, outcome, expected_out);
+}
+
+void expect_outcome(const Outcome& outcome, const ExpectedOutcome& expected) {
+  if (outcome.exited != expected.exited || (expected.exited && outcome.status != 1)) {
+    fuzz_failure(expected.exited ? "expected exit status 1" : "expected a normal return", outcome,
+                 expected.out);
+  }
+  if (outcome.out != expected.out) {
+    fuzz_failure("unexpected standard output", outcome, expected.out);
+  }
+  expect_tree(outcome, "unexpected files left", outcome.tree, expected.tree, expected.out);
+  expect_tree(outcome, "unexpected files left beside the game directory", outcome.outside,
+              expected.outside, expected.out);
 }
 
 // --- The input layout ----------------------------------------------------------------
@@ -304,6 +341,16 @@ unsigned read_byte(Reader& reader) {
   return at_end(reader) ? 0 : reader.data[reader.position++];
 }
 
+constexpr unsigned kObstacleFollows = 0x40;
+
+Obstacle obstacle_of(unsigned field) {
+  return field < kObstacleCount ? static_cast<Obstacle>(field) : Obstacle::kNone;
+}
+
+bool is_volume_obstacle(Obstacle obstacle) {
+  return obstacle == Obstacle::kVolumeFifo || obstacle == Obstacle::kVolumeDirectory;
+}
+
 void read_into(Reader& reader, size_t count, Bytes& bytes) {
   size_t available = reader.size - reader.position;
   size_t taken = count < available ? count : available;
@@ -320,6 +367,12 @@ FuzzGame decode_fuzz_game(const uint8_t* data, size_t size, bool with_number) {
   game.type = static_cast<int>(flags & 3);
   game.directory_missing = (flags & 4) != 0;
   game.output_blocked = (flags & 8) != 0;
+  game.spelling = static_cast<Spelling>((flags >> 4) & 3);
+  if ((flags & kObstacleFollows) != 0) {
+    unsigned obstacle = read_byte(reader);
+    game.obstacle = obstacle_of(obstacle & 0x0F);
+    game.place = obstacle >> 4;
+  }
   if (with_number) {
     unsigned first = read_byte(reader);
     uint32_t number = first;
@@ -343,8 +396,14 @@ FuzzGame decode_fuzz_game(const uint8_t* data, size_t size, bool with_number) {
 
 Bytes encode_fuzz_game(const FuzzGame& game, bool with_number) {
   Bytes input;
-  input.push_back(static_cast<unsigned char>((game.type & 3) | (game.directory_missing ? 4 : 0) |
-                                             (game.output_blocked ? 8 : 0)));
+  bool with_obstacle = game.obstacle != Obstacle::kNone || game.place != 0;
+  input.push_back(static_cast<unsigned char>(
+      (game.type & 3) | (game.directory_missing ? 4 : 0) | (game.output_blocked ? 8 : 0) |
+      (static_cast<unsigned>(game.spelling) << 4) | (with_obstacle ? kObstacleFollows : 0)));
+  if (with_obstacle) {
+    input.push_back(static_cast<unsigned char>((game.place & 0x0F) << 4 |
+                                               static_cast<unsigned>(game.obstacle)));
+  }
   if (with_number) {
     if (game.number >= 0 && game.number < 0xF0) {
       input.push_back(static_cast<unsigned char>(game.number));
@@ -391,6 +450,21 @@ FuzzGame fuzz_game_from_tree(const FileTree& tree, int type) {
   return game;
 }
 
+SideSetup decode_side_setup(unsigned byte) {
+  SideSetup setup;
+  setup.spelling = static_cast<Spelling>(byte & 3);
+  setup.obstacle = obstacle_of((byte >> 2) & 0x0F);
+  if (is_volume_obstacle(setup.obstacle)) {
+    setup.obstacle = Obstacle::kNone;
+  }
+  return setup;
+}
+
+unsigned char encode_side_setup(const SideSetup& setup) {
+  return static_cast<unsigned char>(static_cast<unsigned>(setup.spelling) |
+                                    static_cast<unsigned>(setup.obstacle) << 2);
+}
+
 FileTree fuzz_game_files(const FuzzGame& game) {
   FileTree files;
   if (!game.directory_missing) {
@@ -400,6 +474,270 @@ FileTree fuzz_game_files(const FuzzGame& game) {
     files["vol." + std::to_string(volume)] = bytes;
   }
   return files;
+}
+
+// --- Scenes ----------------------------------------------------------------------------
+
+namespace {
+
+char upper_case(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char lower_case(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The second of two spellings, every letter in the other case than in the first: it comes
+// after the first in byte order.
+std::string decoy_name(const std::string& name) {
+  std::string decoy = name;
+  for (size_t i = 0; i < decoy.size(); ++i) {
+    decoy[i] = i == 0 ? lower_case(decoy[i]) : upper_case(decoy[i]);
+  }
+  return decoy;
+}
+
+// What the decoy holds: every byte of the input inverted, so that reading it instead tells,
+// and something readable where the input has nothing to invert or is no regular file.
+Bytes decoy_contents(const Bytes* input) {
+  if (input == nullptr || input->empty()) {
+    return bytes_of("decoy");
+  }
+  Bytes decoy = *input;
+  for (unsigned char& byte : decoy) {
+    byte = static_cast<unsigned char>(~byte);
+  }
+  return decoy;
+}
+
+bool is_input_name(const std::string& name) {
+  if (name == "object" || name == "words.tok") {
+    return true;
+  }
+  for (const char* directory_file : kDirectoryFiles) {
+    if (name == directory_file) {
+      return true;
+    }
+  }
+  for (unsigned volume = 0; volume < 16; ++volume) {
+    if (name == "vol." + std::to_string(volume)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool is_directory_name(const std::string& name) {
+  return !name.empty() && name.back() == '/';
+}
+
+// The way up from `path` of the game directory to the game directory itself.
+std::string way_up_from(const std::string& path) {
+  std::string way;
+  for (char c : path) {
+    if (c == '/') {
+      way += "../";
+    }
+  }
+  return way;
+}
+
+// A link's contents from `path` of the game directory to `name` of the directory beside it.
+std::string outside_target(const std::string& path, const std::string& name) {
+  return way_up_from(path) + "../outside/" + name;
+}
+
+void add_link(Scene& scene, const std::string& path, const std::string& target) {
+  scene.specials.push_back({SpecialFile::kSymbolicLink, path, target});
+}
+
+// The volume file that a volume obstacle replaces.
+unsigned obstacle_volume(const FuzzGame& game, const std::vector<unsigned>& used_volumes) {
+  return used_volumes.empty() ? game.place : used_volumes[game.place % used_volumes.size()];
+}
+
+}  // namespace
+
+FileTree scene_tree(const Scene& scene) {
+  FileTree tree = scene.files;
+  for (const SpecialFile& special : scene.specials) {
+    switch (special.kind) {
+      case SpecialFile::kSymbolicLink:
+        tree[special.name] = bytes_of("-> " + special.target);
+        break;
+      case SpecialFile::kHardLink:
+        tree[special.name] = scene.files.at(special.target);
+        break;
+      case SpecialFile::kFifo:
+        tree[special.name] = bytes_of("<fifo>");
+        break;
+    }
+  }
+  return tree;
+}
+
+std::string spelled_name(const std::string& name, Spelling spelling) {
+  std::string spelled = name;
+  for (size_t i = 0; i < spelled.size(); ++i) {
+    bool upper = spelling == Spelling::kUpper || (spelling != Spelling::kLower && i == 0);
+    spelled[i] = upper ? upper_case(spelled[i]) : lower_case(spelled[i]);
+  }
+  return spelled;
+}
+
+void spell_inputs(Scene& scene, Spelling spelling) {
+  if (spelling == Spelling::kLower) {
+    return;
+  }
+  bool decoys = spelling == Spelling::kTwoSpellings;
+  FileTree files;
+  for (const auto& [key, contents] : scene.files) {
+    bool directory = is_directory_name(key);
+    std::string name = directory ? key.substr(0, key.size() - 1) : key;
+    if (!is_input_name(name)) {
+      files[key] = contents;
+      continue;
+    }
+    files[spelled_name(name, spelling) + (directory ? "/" : "")] = contents;
+    if (decoys) {
+      files[decoy_name(name)] = decoy_contents(directory ? nullptr : &contents);
+    }
+  }
+  for (SpecialFile& special : scene.specials) {
+    if (special.kind == SpecialFile::kFifo && is_input_name(special.name)) {
+      if (decoys) {
+        files[decoy_name(special.name)] = decoy_contents(nullptr);
+      }
+      special.name = spelled_name(special.name, spelling);
+    }
+  }
+  scene.files = files;
+}
+
+bool is_input_obstacle(Obstacle obstacle) {
+  return obstacle == Obstacle::kInputFifo || obstacle == Obstacle::kInputDirectory ||
+         is_volume_obstacle(obstacle);
+}
+
+void place_input_obstacle(Scene& scene, Obstacle obstacle, const std::string& name) {
+  scene.files.erase(name);
+  if (obstacle == Obstacle::kInputFifo || obstacle == Obstacle::kVolumeFifo) {
+    scene.specials.push_back({SpecialFile::kFifo, name, ""});
+  } else {
+    scene.files[name + "/"] = Bytes();
+  }
+}
+
+void place_output_obstacle(Scene& scene, Obstacle obstacle, const std::string& path,
+                           const std::string& input) {
+  if (obstacle == Obstacle::kNone || is_input_obstacle(obstacle)) {
+    return;
+  }
+  size_t slash = path.rfind('/');
+  if (slash != std::string::npos) {
+    scene.files[path.substr(0, slash + 1)] = Bytes();
+  }
+  switch (obstacle) {
+    case Obstacle::kOutputLinkOutside:
+      scene.outside["kept"] = bytes_of("a file beside the game, never to be written");
+      add_link(scene, path, outside_target(path, "kept"));
+      break;
+    case Obstacle::kOutputLinkInput:
+      add_link(scene, path, way_up_from(path) + input);
+      break;
+    case Obstacle::kOutputHardLink:
+      if (scene.files.count(input) != 0) {
+        scene.specials.push_back({SpecialFile::kHardLink, path, input});
+      }
+      break;
+    case Obstacle::kOutputDanglingLink:
+      add_link(scene, path, outside_target(path, "absent"));
+      break;
+    case Obstacle::kOutputFifo:
+      scene.specials.push_back({SpecialFile::kFifo, path, ""});
+      break;
+    case Obstacle::kOutputDirectory:
+      scene.files[path + "/"] = Bytes();
+      break;
+    case Obstacle::kDirectoryLinkOutside:
+      scene.outside["elsewhere/"] = Bytes();
+      add_link(scene, path, outside_target(path, "elsewhere"));
+      break;
+    default:
+      break;
+  }
+}
+
+bool blocks_output(Obstacle obstacle) {
+  return obstacle == Obstacle::kOutputFifo || obstacle == Obstacle::kOutputDirectory;
+}
+
+Scene extraction_scene(const FuzzGame& game, const std::vector<unsigned>& used_volumes) {
+  Scene scene = {fuzz_game_files(game), {}, {}};
+  if (is_volume_obstacle(game.obstacle)) {
+    place_input_obstacle(scene, game.obstacle,
+                         "vol." + std::to_string(obstacle_volume(game, used_volumes)));
+  } else if (is_input_obstacle(game.obstacle)) {
+    place_input_obstacle(scene, game.obstacle, kDirectoryFiles[game.type]);
+  }
+  spell_inputs(scene, game.spelling);
+  return scene;
+}
+
+FuzzGame readable_game(const FuzzGame& game, const std::vector<unsigned>& used_volumes) {
+  FuzzGame readable = game;
+  if (is_volume_obstacle(game.obstacle)) {
+    readable.volumes.erase(obstacle_volume(game, used_volumes));
+  } else if (is_input_obstacle(game.obstacle)) {
+    readable.directory_missing = true;
+  }
+  return readable;
+}
+
+std::string linked_input(const FuzzGame& game, const Scene& scene) {
+  std::vector<std::string> names = {kDirectoryFiles[game.type]};
+  for (const auto& [volume, bytes] : game.volumes) {
+    names.push_back("vol." + std::to_string(volume));
+  }
+  std::vector<std::string> regular;
+  for (const std::string& name : names) {
+    std::string spelled = spelled_name(name, game.spelling);
+    if (scene.files.count(spelled) != 0) {
+      regular.push_back(spelled);
+    }
+  }
+  if (regular.empty()) {
+    return spelled_name(kDirectoryFiles[game.type], game.spelling);
+  }
+  return regular[game.place % regular.size()];
+}
+
+Scene side_scene(const std::string& input, const Bytes& bytes, const std::string& output,
+                 const SideSetup& setup) {
+  Scene scene = {{{input, bytes}}, {}, {}};
+  if (is_input_obstacle(setup.obstacle)) {
+    place_input_obstacle(scene, setup.obstacle, input);
+  }
+  spell_inputs(scene, setup.spelling);
+  place_output_obstacle(scene, setup.obstacle, output, spelled_name(input, setup.spelling));
+  return scene;
+}
+
+// --- Models ----------------------------------------------------------------------------
+
+std::string expected_side_refusal(const SideSetup& setup, const std::string& input) {
+  if (is_input_obstacle(setup.obstacle)) {
+    return "Couldn't open file: " + input + "\n";
+  }
+  return blocks_output(setup.obstacle) ? "Couldn't create outfile!\n" : "";
+}
+
+ExpectedOutcome unchanged_scene(const Scene& scene) {
+  ExpectedOutcome expected;
+  expected.tree = scene_tree(scene);
+  expected.outside = scene.outside;
+  return expected;
 }
 
 int expected_resource_length(const Bytes& volume, uint64_t offset) {

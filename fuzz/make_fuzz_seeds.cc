@@ -17,9 +17,25 @@ void write_seed(const char* target, const char* name, const Bytes& bytes) {
   write_tree(directory, {{name, bytes}});
 }
 
-void write_game_seed(const char* target, const char* name, const FuzzGame& game) {
-  write_seed(target, name, encode_fuzz_game(game, std::string(target) == "resource"));
+void write_game_seed(const char* target, const std::string& name, const FuzzGame& game) {
+  write_seed(target, name.c_str(), encode_fuzz_game(game, std::string(target) == "resource"));
 }
+
+// The object and vocabulary targets' inputs: the setup byte, then the file.
+void write_side_seed(const char* target, const std::string& name, const Bytes& file,
+                     const SideSetup& setup = SideSetup()) {
+  Bytes input = {encode_side_setup(setup)};
+  input.insert(input.end(), file.begin(), file.end());
+  write_seed(target, name.c_str(), input);
+}
+
+// Seed names of the obstacles, in the order of Obstacle.
+const char* const kObstacleNames[kObstacleCount] = {
+    "no-obstacle",   "link-outside",    "link-to-input",    "hard-link",
+    "dangling-link", "output-fifo",     "output-directory", "directory-link-outside",
+    "input-fifo",    "input-directory", "volume-fifo",      "volume-directory",
+};
+const char* const kSpellingNames[4] = {"lower-case", "upper-case", "capitalized", "two-spellings"};
 
 // Three resources over two volumes, with entry 1 absent.
 FileTree three_resources(int type) {
@@ -78,6 +94,58 @@ void write_extraction_seeds(const char* target) {
   write_game_seed(target, "empty-directory", empty);
 }
 
+// Every spelling and every obstacle, on a game that writes three resources; with the place
+// choosing the second candidate, a FIFO for the second volume file and, in upper case, a link
+// to the first volume file at the second output; and in two spellings, a FIFO for the
+// directory file and a directory for a volume file, with a readable decoy beside each.
+void write_obstacle_seeds(const char* target) {
+  FuzzGame game = fuzz_game_from_tree(three_resources(1), 1);
+  for (int spelling = 1; spelling < 4; ++spelling) {
+    game.spelling = static_cast<Spelling>(spelling);
+    write_game_seed(target, kSpellingNames[spelling], game);
+  }
+  game.spelling = Spelling::kLower;
+  for (unsigned obstacle = 1; obstacle < kObstacleCount; ++obstacle) {
+    game.obstacle = static_cast<Obstacle>(obstacle);
+    write_game_seed(target, kObstacleNames[obstacle], game);
+  }
+  game.place = 1;
+  game.obstacle = Obstacle::kVolumeFifo;
+  write_game_seed(target, "volume-fifo-second", game);
+  game.obstacle = Obstacle::kOutputLinkInput;
+  game.spelling = Spelling::kUpper;
+  write_game_seed(target, "upper-case-link-to-volume", game);
+  game.place = 0;
+  game.spelling = Spelling::kTwoSpellings;
+  for (Obstacle obstacle : {Obstacle::kInputFifo, Obstacle::kVolumeDirectory}) {
+    game.obstacle = obstacle;
+    write_game_seed(target,
+                    std::string("two-spellings-") + kObstacleNames[static_cast<unsigned>(obstacle)],
+                    game);
+  }
+}
+
+// Every spelling and every obstacle that has a place at a conversion's files.
+void write_side_obstacle_seeds(const char* target, const Bytes& file) {
+  for (int spelling = 1; spelling < 4; ++spelling) {
+    SideSetup setup;
+    setup.spelling = static_cast<Spelling>(spelling);
+    write_side_seed(target, kSpellingNames[spelling], file, setup);
+  }
+  for (unsigned obstacle = 1; obstacle < kObstacleCount; ++obstacle) {
+    SideSetup setup;
+    setup.obstacle = static_cast<Obstacle>(obstacle);
+    // The volume obstacles have no place there and decode as none.
+    if (decode_side_setup(encode_side_setup(setup)).obstacle == setup.obstacle) {
+      write_side_seed(target, kObstacleNames[obstacle], file, setup);
+    }
+  }
+  SideSetup both;
+  both.spelling = Spelling::kTwoSpellings;
+  both.obstacle = Obstacle::kInputFifo;
+  write_side_seed(target, "two-spellings-input-fifo", file, both);
+}
+
 void write_single_extraction_numbers() {
   FuzzGame game = fuzz_game_from_tree(three_resources(1), 1);
   game.number = 3;
@@ -98,32 +166,34 @@ void write_vocabulary_seeds() {
   letters[0] = compress_words({{"a", 1}, {"about", 5}, {"above", 5}, {"act", 1234}});
   letters[11] = {{0, "look", 12}, {3, "s", 300}};
   letters[19] = compress_words({{"take", 20}, {"talk", 21}, {"the", 0}});
-  write_seed("vocabulary", "three-letters", vocabulary_file(letters));
+  write_side_seed("vocabulary", "three-letters", vocabulary_file(letters));
 
   std::vector<std::vector<WordRecord>> only_b(26);
   only_b[1] = compress_words({{"bag", 7}, {"bags", 7}, {"book", 65535}});
-  write_seed("vocabulary", "only-b", vocabulary_file(only_b));
+  write_side_seed("vocabulary", "only-b", vocabulary_file(only_b));
 
   // A prefix reaching past the previous word, a word longer than the buffer, and a prefix
   // count beyond the buffer.
   std::vector<std::vector<WordRecord>> odd(26);
   odd[2] = {{0, "cab", 3}, {6, "x", 4}, {0, std::string(60, 'c'), 5}, {60, "z", 6}};
-  write_seed("vocabulary", "odd-prefixes", vocabulary_file(odd));
+  write_side_seed("vocabulary", "odd-prefixes", vocabulary_file(odd));
 
   Bytes cut = vocabulary_file(letters);
   cut.resize(cut.size() - 3);
   cut.back() &= 0x7F;
-  write_seed("vocabulary", "cut-inside-word", cut);
-  write_seed("vocabulary", "short-index", Bytes(30, 0));
+  write_side_seed("vocabulary", "cut-inside-word", cut);
+  write_side_seed("vocabulary", "short-index", Bytes(30, 0));
+  write_side_obstacle_seeds("vocabulary", vocabulary_file(letters));
 }
 
 void write_object_seeds() {
-  write_seed("object_file", "plain", bytes_of(std::string("key\0lamp\0rope\0old map", 21)));
-  write_seed("object_file", "sixth-byte-zero", {'l', 'a', 'm', 'p', 's', 0, 'k', 'e', 'y'});
-  write_seed("object_file", "enciphered", object_cipher(bytes_of("a small brass key")));
-  write_seed("object_file", "twelve-bytes", pattern_bytes(12, 8));
-  write_seed("object_file", "five-bytes", bytes_of("tiny!"));
-  write_seed("object_file", "empty", Bytes());
+  write_side_seed("object_file", "plain", bytes_of(std::string("key\0lamp\0rope\0old map", 21)));
+  write_side_seed("object_file", "sixth-byte-zero", {'l', 'a', 'm', 'p', 's', 0, 'k', 'e', 'y'});
+  write_side_seed("object_file", "enciphered", object_cipher(bytes_of("a small brass key")));
+  write_side_seed("object_file", "twelve-bytes", pattern_bytes(12, 8));
+  write_side_seed("object_file", "five-bytes", bytes_of("tiny!"));
+  write_side_seed("object_file", "empty", Bytes());
+  write_side_obstacle_seeds("object_file", bytes_of("a small brass key"));
 }
 
 }  // namespace
@@ -135,8 +205,10 @@ int main(int argc, char** argv) {
   }
   corpus_root = argv[1];
   mkdir(corpus_root.c_str(), 0755);
-  write_extraction_seeds("resource_type");
-  write_extraction_seeds("resource");
+  for (const char* target : {"resource_type", "resource"}) {
+    write_extraction_seeds(target);
+    write_obstacle_seeds(target);
+  }
   write_single_extraction_numbers();
   write_vocabulary_seeds();
   write_object_seeds();

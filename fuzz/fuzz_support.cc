@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <csetjmp>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "converters/converters.h"
@@ -66,6 +68,48 @@ int __wrap_fclose(FILE* stream) {
 
 }  // extern "C"
 
+// --- Runs that wait ------------------------------------------------------------------
+
+namespace {
+
+// A run takes well under a millisecond. One that waits (opening a FIFO for reading, say,
+// which waits for a writer) is interrupted by a signal of the harness's own after this long,
+// every second after that, and fails: without it the wait would end only at libFuzzer's
+// alarm, which also interrupts it, and the outcome could pass for a file that cannot be
+// opened.
+constexpr time_t kLongestRunSeconds = 2;
+
+volatile sig_atomic_t run_waited = 0;
+timer_t run_timer;
+
+void note_wait(int) {
+  run_waited = 1;
+}
+
+void set_up_run_timer() {
+  struct sigaction action = {};
+  action.sa_handler = note_wait;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // without SA_RESTART, so that a wait ends with EINTR
+  sigevent event = {};
+  event.sigev_notify = SIGEV_SIGNAL;
+  event.sigev_signo = SIGRTMIN;
+  if (sigaction(SIGRTMIN, &action, nullptr) != 0 ||
+      timer_create(CLOCK_MONOTONIC, &event, &run_timer) != 0) {
+    perror("cannot set up the run timer");
+    abort();
+  }
+}
+
+void set_run_timer(time_t first, time_t every) {
+  itimerspec setting = {};
+  setting.it_value.tv_sec = first;
+  setting.it_interval.tv_sec = every;
+  timer_settime(run_timer, 0, &setting, nullptr);
+}
+
+}  // namespace
+
 // --- The scratch directory -----------------------------------------------------------
 
 namespace {
@@ -96,6 +140,7 @@ void set_up_process() {
   game_directory = base + "/game";
   outside_directory = base + "/outside";
   atexit(remove_scratch);
+  set_up_run_timer();
   if (mkdir(game_directory.c_str(), 0755) != 0 || mkdir(outside_directory.c_str(), 0755) != 0) {
     perror("cannot make the scratch directories");
     abort();
@@ -196,6 +241,8 @@ Outcome run_operation(const Scene& scene, Operation operation, int type, int num
   note_open_descriptors(open_before);
   open_stream_count = 0;
   exit_status = 0;
+  run_waited = 0;
+  set_run_timer(kLongestRunSeconds, 1);
   in_run = true;
   if (sigsetjmp(exit_jump, 0) == 0) {
     start_operation(operation, type, number);
@@ -204,6 +251,7 @@ Outcome run_operation(const Scene& scene, Operation operation, int type, int num
     outcome.exited = true;
     outcome.status = exit_status;
   }
+  set_run_timer(0, 0);
   // The platform closes what a fatal road leaves open; here that is done for it.
   int left_open = open_stream_count;
   while (open_stream_count > 0) {
@@ -224,6 +272,9 @@ Outcome run_operation(const Scene& scene, Operation operation, int type, int num
   if (chdir(start_directory.c_str()) != 0) {
     perror("cannot go back to the starting directory");
     abort();
+  }
+  if (run_waited) {
+    fuzz_failure("the operation waited", outcome, "");
   }
   if (!outcome.exited && left_open > 0) {
     fuzz_failure("the operation returned with files still open", outcome, "");

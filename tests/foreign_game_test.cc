@@ -144,6 +144,12 @@ TEST(ForeignGame, TakesTheExactNameFirstThenTheFirstSpellingInByteOrder) {
   ScratchRun run = run_in_scratch(two, {"-l", "0"});
   EXPECT_EQ(run.result.out, kBanner + "Extracting logic.0... Done.\n");
   EXPECT_EQ(run.tree["logic.0"], bytes_of("vol.1"));
+
+  // A link of the exact name that leads nowhere is no file.
+  FileTree dangling = merged(volume_named("VOL.0"), {{"logdir", entry}});
+  run = run_in_scratch(dangling, {"-l", "0"}, {{SpecialFile::kSymbolicLink, "vol.0", "nowhere"}});
+  EXPECT_EQ(run.result.out, kBanner + "Extracting logic.0... Done.\n");
+  EXPECT_EQ(run.tree["logic.0"], bytes_of("VOL.0"));
 }
 
 TEST(ForeignGame, ReplacesLinksAtOutputNamesAndTouchesNothingOutside) {

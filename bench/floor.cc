@@ -1,21 +1,17 @@
 // The floor that kesk -a is measured against: the same files, made with every check that
 // kesk must make and no system call beyond them.
 //
-// Inputs are checked as kesk checks them: opened without waiting on a FIFO or taking a
-// terminal, and fstat-checked to be regular files. Each present entry opens its volume
-// file afresh, as kesk must, and takes one positioned read for the five header bytes and
-// one for the data. Each type's output directory is made and opened once, without
-// following a link, and fstat-checked to be a directory; each output is created in it with
-// O_CREAT|O_EXCL|O_NOFOLLOW, written once and closed. A name that already exists is dealt
-// with as kesk does: a symbolic link or a file with other hard links is removed and made
-// anew, a lone regular file is emptied, anything else is refused; so a second run in the
-// same directory leaves the same files. "object.new" and "words.txt" are written the same
-// way from one read of their inputs.
+// Inputs are opened and outputs created through the same descriptor-level calls of the
+// platform layer that kesk's streams stand on, so both make the same checks: inputs must be
+// regular files and are opened without waiting, outputs are made without following a link,
+// in a type directory made and opened once without following a link. Each present entry
+// opens its volume file afresh, as kesk must, and takes one positioned read for the five
+// header bytes and one for the data; each output is written once and closed. "object.new"
+// and "words.txt" are written the same way from one read of their inputs.
 //
 // Only exact input names are opened: the floor is run on lower-case games, and the cost
 // of finding names in another case is measured kesk against kesk. No messages are
 // printed. POSIX only.
-#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,14 +21,12 @@
 #include <cstring>
 
 #include "converters/converters.h"
+#include "platform/descriptors_posix.h"
+#include "platform/platform.h"
 #include "resources/resources.h"
 
 namespace {
 
-constexpr int kInputFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-constexpr int kNewFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
-constexpr int kExistingFileFlags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-constexpr int kDirectoryFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr int kResourceHeaderSize = 5;
 
 unsigned char resource[kMaxResourceLength];
@@ -42,51 +36,18 @@ unsigned char resource[kMaxResourceLength];
   _exit(1);
 }
 
-// The descriptor of the regular file `name`, with its status in `info`.
-int open_input(const char* name, struct stat& info) {
-  int file = open(name, kInputFlags);
+// The descriptor of the regular file `name`, opened as kesk opens its inputs.
+int open_input(const char* name) {
+  int file = open_regular_file(name);
   if (file < 0) {
-    fail("open", name);
-  }
-  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
-    fail("read a regular file at", name);
+    fail("open a regular file at", name);
   }
   return file;
 }
 
-// Opens an existing lone regular file for rewriting and empties it.
-int rewrite_existing(int directory, const char* name) {
-  int file = openat(directory, name, kExistingFileFlags);
-  if (file < 0) {
-    return -1;
-  }
-  struct stat info;
-  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 ||
-      ftruncate(file, 0) != 0) {
-    close(file);
-    return -1;
-  }
-  return file;
-}
-
-// The slow way, for a name that exists already: a link is replaced by a new file, a lone
-// regular file is rewritten, anything else is refused.
-int replace_existing(int directory, const char* name) {
-  struct stat info;
-  if (fstatat(directory, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-    return -1;
-  }
-  if (S_ISLNK(info.st_mode) || (S_ISREG(info.st_mode) && info.st_nlink > 1)) {
-    return unlinkat(directory, name, 0) == 0 ? openat(directory, name, kNewFileFlags, 0666) : -1;
-  }
-  return S_ISREG(info.st_mode) ? rewrite_existing(directory, name) : -1;
-}
-
+// Creates the output as kesk does: never through a link, never waiting.
 void write_file(int directory, const char* name, const void* data, size_t size) {
-  int file = openat(directory, name, kNewFileFlags, 0666);
-  if (file < 0 && errno == EEXIST) {
-    file = replace_existing(directory, name);
-  }
+  int file = create_output_descriptor(directory, name);
   if (file < 0) {
     fail("create", name);
   }
@@ -97,13 +58,11 @@ void write_file(int directory, const char* name, const void* data, size_t size) 
 }
 
 int open_type_directory(const char* name) {
-  mkdir(name, 0755);
-  int directory = open(name, kDirectoryFlags);
-  struct stat info;
-  if (directory < 0 || fstat(directory, &info) != 0 || !S_ISDIR(info.st_mode)) {
+  OutputDirectory directory = make_output_directory(name);
+  if (directory.descriptor < 0) {
     fail("open the directory", name);
   }
-  return directory;
+  return directory.descriptor;
 }
 
 struct Contents {
@@ -113,10 +72,10 @@ struct Contents {
 
 // The whole input in a heap buffer, with one read.
 Contents read_file(const char* name) {
+  int file = open_input(name);
   struct stat info;
-  int file = open_input(name, info);
   Contents contents = {nullptr, 0};
-  if (info.st_size > 0) {
+  if (fstat(file, &info) == 0 && info.st_size > 0) {
     contents.data = static_cast<unsigned char*>(malloc(static_cast<size_t>(info.st_size)));
     ssize_t got = read(file, contents.data, static_cast<size_t>(info.st_size));
     contents.size = got > 0 ? static_cast<size_t>(got) : 0;
@@ -129,8 +88,7 @@ void extract_entry(int type, size_t index, const unsigned char* entry, int direc
   char volume_name[8];
   snprintf(volume_name, sizeof volume_name, "vol.%u", static_cast<unsigned>(entry[0] >> 4));
   off_t offset = static_cast<off_t>(((entry[0] & 0x0F) << 16) | (entry[1] << 8) | entry[2]);
-  struct stat info;
-  int volume = open_input(volume_name, info);
+  int volume = open_input(volume_name);
   unsigned char header[kResourceHeaderSize];
   int length = 0;
   if (pread(volume, header, sizeof header, offset) == static_cast<ssize_t>(sizeof header)) {

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "platform/descriptors_posix.h"
 #include "platform/input_names.h"
 #include "platform/platform.h"
 
@@ -27,22 +28,6 @@ constexpr int kDirectoryAccess = O_PATH;
 constexpr int kDirectoryAccess = O_RDONLY;
 #endif
 constexpr int kDirectoryFlags = kDirectoryAccess | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-// The descriptor of a regular file, or -1 with errno set; ENOENT only when nothing of the
-// name exists.
-int open_regular_file(const char* name) {
-  int descriptor = open(name, kInputFlags);
-  if (descriptor < 0) {
-    return -1;
-  }
-  struct stat info;
-  if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(descriptor);
-    errno = EINVAL;
-    return -1;
-  }
-  return descriptor;
-}
 
 // A name with no file of its own, opened in another letter case. A spelling remembered
 // from earlier in the run that has since gone is looked for afresh.
@@ -74,6 +59,33 @@ int rewrite_existing_file(int directory, const char* name) {
   return descriptor;
 }
 
+FILE* stream_over(int descriptor, const char* mode) {
+  if (descriptor < 0) {
+    return nullptr;
+  }
+  FILE* stream = fdopen(descriptor, mode);
+  if (stream == nullptr) {
+    close(descriptor);
+  }
+  return stream;
+}
+
+}  // namespace
+
+int open_regular_file(const char* name) {
+  int descriptor = open(name, kInputFlags);
+  if (descriptor < 0) {
+    return -1;
+  }
+  struct stat info;
+  if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(descriptor);
+    errno = EINVAL;
+    return -1;
+  }
+  return descriptor;
+}
+
 int create_output_descriptor(int directory, const char* name) {
   int descriptor = openat(directory, name, kNewFileFlags, 0666);
   if (descriptor >= 0 || errno != EEXIST) {
@@ -96,19 +108,6 @@ int create_output_descriptor(int directory, const char* name) {
   }
   return rewrite_existing_file(directory, name);
 }
-
-FILE* stream_over(int descriptor, const char* mode) {
-  if (descriptor < 0) {
-    return nullptr;
-  }
-  FILE* stream = fdopen(descriptor, mode);
-  if (stream == nullptr) {
-    close(descriptor);
-  }
-  return stream;
-}
-
-}  // namespace
 
 int seek_file(FILE* stream, int64_t position, int origin) {
   return fseeko(stream, static_cast<off_t>(position), origin);

@@ -3,8 +3,6 @@
 // outputs are opened as they are named.
 #include <direct.h>
 
-#include <cstring>
-
 #include "platform/platform.h"
 
 int seek_file(FILE* stream, int64_t position, int origin) {

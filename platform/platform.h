@@ -36,7 +36,8 @@ int64_t measure_file(FILE* stream);
 
 // A directory that output files are created in. `descriptor` is what the POSIX part
 // creates files through (-1 when the directory could not be opened); `name` is the
-// directory's name, empty for the working directory, through which the Windows part does.
+// directory's name, empty for the working directory, through which the Windows part does,
+// and by which messages name the files in it.
 struct OutputDirectory {
   int descriptor;
   char name[16];

@@ -25,8 +25,17 @@ FILE* open_entry_volume(const DirectoryEntry& entry, uint32_t* offset) {
   return volume;
 }
 
+// The output as messages name it: "%s/%s" inside a type directory.
+static void print_cannot_create(const OutputDirectory& directory, const char* name) {
+  if (directory.name[0] != '\0') {
+    printf("Error!\nCannot open %s/%s.\n", directory.name, name);
+  } else {
+    printf("Error!\nCannot open %s.\n", name);
+  }
+}
+
 void copy_resource(FILE* volume, uint32_t offset, int length, const OutputDirectory& directory,
-                   const char* name, const char* path) {
+                   const char* name) {
   size_t size = static_cast<size_t>(length);
   // An empty resource needs no buffer; a null result then is no failure.
   unsigned char* buffer = size > 0 ? static_cast<unsigned char*>(malloc(size)) : nullptr;
@@ -36,7 +45,7 @@ void copy_resource(FILE* volume, uint32_t offset, int length, const OutputDirect
   }
   FILE* output = create_output_file(directory, name);
   if (output == nullptr) {
-    printf("Error!\nCannot open %s.\n", path);
+    print_cannot_create(directory, name);
     free(buffer);
     exit(1);
   }

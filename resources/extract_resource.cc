@@ -49,7 +49,7 @@ void extract_resource(int type, int number) {
   } else {
     char output_name[32];
     snprintf(output_name, sizeof output_name, "%s.%d", type_name, number);
-    copy_resource(volume, offset, length, working_directory(), output_name, output_name);
+    copy_resource(volume, offset, length, working_directory(), output_name);
   }
   printf("Done.\n");
   fclose(volume);

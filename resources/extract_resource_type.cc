@@ -27,10 +27,8 @@ static void extract_entry(int type, int index, const DirectoryEntry& entry,
     printf("\nError! %s.%d - extreme filesize (%d bytes)!\n", type_name, index, length);
   } else {
     char output_name[24];
-    char output_path[40];
     snprintf(output_name, sizeof output_name, "%s.%d", type_name, index);
-    snprintf(output_path, sizeof output_path, "%s/%s", type_name, output_name);
-    copy_resource(volume, offset, length, type_directory, output_name, output_path);
+    copy_resource(volume, offset, length, type_directory, output_name);
   }
   fclose(volume);
 }

@@ -1,0 +1,189 @@
+// Lays every cel of a view out in one sprite sheet: a row of the sheet for each loop, its
+// cels side by side, each cel pixel two sheet pixels wide.
+#include <cstring>
+
+#include "images/images.h"
+
+namespace {
+
+constexpr size_t kViewHeaderSize = 5;
+constexpr size_t kCelHeaderSize = 3;
+
+// A little-endian 16-bit number whose two bytes lie inside the data.
+uint32_t read_word(const uint8_t* data, size_t at) {
+  return data[at] | static_cast<uint32_t>(data[at + 1]) << 8;
+}
+
+// The offset of loop `loop`'s header, or false when the loop has no cels: its table entry
+// or its header lies outside the data.
+bool find_loop(const uint8_t* data, size_t length, int loop, uint32_t* offset) {
+  size_t entry = kViewHeaderSize + 2 * static_cast<size_t>(loop);
+  if (entry + 1 >= length) {
+    return false;
+  }
+  *offset = read_word(data, entry);
+  return *offset < length;
+}
+
+// Reads cel `cel` of the loop at `loop_offset`; false when it draws nothing: its offset
+// entry or its header lies outside the data, or it has no width or no height.
+bool find_cel(const uint8_t* data, size_t length, uint32_t loop_offset, int cel,
+              CelCursor* cursor) {
+  size_t entry = loop_offset + 1 + 2 * static_cast<size_t>(cel);
+  if (entry + 1 >= length) {
+    return false;
+  }
+  // The cel's offset counts from the loop's header and does not wrap at 16 bits.
+  size_t header = loop_offset + read_word(data, entry);
+  if (header + 2 >= length) {
+    return false;
+  }
+  cursor->width = data[header];
+  cursor->height = data[header + 1];
+  cursor->key = data[header + 2] & 0x0F;
+  cursor->position = static_cast<uint32_t>(header + kCelHeaderSize);
+  cursor->ended = false;
+  return cursor->width != 0 && cursor->height != 0;
+}
+
+int loop_count(const uint8_t* data, size_t length) {
+  return length < kViewHeaderSize ? 0 : data[2];
+}
+
+// The sheet width a loop's cels take and the height of its tallest cel.
+void measure_loop(const uint8_t* data, size_t length, int loop, uint32_t* width, int* height) {
+  *width = 0;
+  *height = 0;
+  uint32_t offset;
+  if (!find_loop(data, length, loop, &offset)) {
+    return;
+  }
+  int cels = data[offset];
+  for (int cel = 0; cel < cels; ++cel) {
+    CelCursor cursor;
+    if (find_cel(data, length, offset, cel, &cursor)) {
+      *width += 2u * cursor.width;
+      if (cursor.height > *height) {
+        *height = cursor.height;
+      }
+    }
+  }
+}
+
+// Makes ready the cels of the sheet's current loop and its height.
+void start_loop(ViewSheet* sheet) {
+  sheet->cel_count = 0;
+  sheet->loop_row = 0;
+  sheet->loop_height = 0;
+  uint32_t offset;
+  if (!find_loop(sheet->data, sheet->length, sheet->loop, &offset)) {
+    return;
+  }
+  int cels = sheet->data[offset];
+  for (int cel = 0; cel < cels; ++cel) {
+    CelCursor* cursor = &sheet->cels[sheet->cel_count];
+    if (!find_cel(sheet->data, sheet->length, offset, cel, cursor)) {
+      continue;
+    }
+    // Bits 4-6 name the loop the cel was drawn for; in any other loop a cel with bit 7 set
+    // faces the other way.
+    uint8_t flags = sheet->data[cursor->position - 1];
+    cursor->mirrored = (flags & 0x80) != 0 && ((flags >> 4) & 0x07) != sheet->loop;
+    if (cursor->height > sheet->loop_height) {
+      sheet->loop_height = cursor->height;
+    }
+    ++sheet->cel_count;
+  }
+}
+
+// Moves on to the next loop that has rows to give.
+void skip_to_loop_with_rows(ViewSheet* sheet) {
+  int loops = loop_count(sheet->data, sheet->length);
+  while (sheet->loop < loops) {
+    start_loop(sheet);
+    if (sheet->loop_height > 0) {
+      return;
+    }
+    ++sheet->loop;
+  }
+}
+
+// Decodes the cel's next row into `pixels` (its width, transparent where no run reached),
+// reading up to and past the row's closing 0x00.
+void decode_cel_row(ViewSheet* sheet, CelCursor* cursor, uint8_t* pixels) {
+  memset(pixels, kTransparentIndex, cursor->width);
+  if (cursor->ended) {
+    return;
+  }
+  int column = 0;
+  for (;;) {
+    if (cursor->position >= sheet->length) {
+      cursor->ended = true;
+      return;
+    }
+    uint8_t run = sheet->data[cursor->position++];
+    if (run == 0) {
+      return;
+    }
+    uint8_t colour = run >> 4;
+    uint8_t shown = colour == cursor->key ? kTransparentIndex : colour;
+    // Pixels past the cel's width are dropped.
+    for (int count = run & 0x0F; count > 0 && column < cursor->width; --count) {
+      pixels[column++] = shown;
+    }
+  }
+}
+
+}  // namespace
+
+void start_view_sheet(const uint8_t* data, size_t length, ViewSheet* sheet) {
+  sheet->data = data;
+  sheet->length = length;
+  uint64_t width = 0;
+  uint64_t height = 0;
+  int loops = loop_count(data, length);
+  for (int loop = 0; loop < loops; ++loop) {
+    uint32_t loop_width;
+    int loop_height;
+    measure_loop(data, length, loop, &loop_width, &loop_height);
+    if (loop_width > width) {
+      width = loop_width;
+    }
+    height += static_cast<uint64_t>(loop_height);
+  }
+  sheet->blank = width == 0 || height == 0 || width * height > kMaxSheetPixels;
+  sheet->width = sheet->blank ? 1 : static_cast<uint32_t>(width);
+  sheet->height = sheet->blank ? 1 : static_cast<uint32_t>(height);
+  sheet->loop = 0;
+  sheet->cel_count = 0;
+  sheet->loop_row = 0;
+  sheet->loop_height = 0;
+  if (!sheet->blank) {
+    skip_to_loop_with_rows(sheet);
+  }
+}
+
+void next_view_sheet_row(ViewSheet* sheet, uint8_t* row) {
+  memset(row, kTransparentIndex, sheet->width);
+  if (sheet->blank || sheet->loop_height == 0) {
+    return;
+  }
+  uint8_t pixels[255];
+  uint32_t left = 0;
+  for (int cel = 0; cel < sheet->cel_count; ++cel) {
+    CelCursor* cursor = &sheet->cels[cel];
+    if (sheet->loop_row < cursor->height) {
+      decode_cel_row(sheet, cursor, pixels);
+      for (int column = 0; column < cursor->width; ++column) {
+        uint8_t pixel = pixels[cursor->mirrored ? cursor->width - 1 - column : column];
+        row[left + 2 * column] = pixel;
+        row[left + 2 * column + 1] = pixel;
+      }
+    }
+    left += 2u * cursor->width;
+  }
+  if (++sheet->loop_row == sheet->loop_height) {
+    ++sheet->loop;
+    skip_to_loop_with_rows(sheet);
+  }
+}

@@ -27,15 +27,16 @@ void add_resources(FileTree& game) {
   add_resource(game, 1, 0, 1, resource_body("picture 0", 900, 10));
   add_resource(game, 1, 1, 0, resource_body("picture 1", 2500, 11));
 
-  // Views: 1 declares a length beyond the 30000-byte limit and is reported, not extracted.
+  // Views: 1 declares a length of 0 and is reported, not extracted.
   add_resource(game, 2, 0, 0, resource_body("view 0", 200, 20));
-  add_resource(game, 2, 1, 1, resource_body("view 1", 8, 21), 40000);
+  add_resource(game, 2, 1, 1, resource_body("view 1", 8, 21), 0);
   add_resource(game, 2, 2, 1, resource_body("view 2", 640, 22));
 
-  // Sounds 0 and 2, with entry 1 absent.
+  // Sounds 0 and 2, with entry 1 absent. Sound 2 lies at offset 0x0FFF of vol.0: its entry
+  // 00 0F FF holds a 0xFF byte and is a location like any other.
   add_resource(game, 3, 0, 1, resource_body("sound 0", 64, 30));
   set_entry(game, 3, 1, {0xFF, 0xFF, 0xFF});
-  add_resource(game, 3, 2, 0, resource_body("sound 2", 96, 32));
+  add_resource_at(game, 3, 2, 0, 0x0FFF, resource_body("sound 2", 96, 32));
 }
 
 // The plain inventory list: a 3-byte header (offset of the name table, then a 0 byte),

@@ -29,7 +29,7 @@ TEST(SampleGame, FullRunExtractsEverything) {
             "Please wait while extracting...\n"
             "Extracting logic files... Done.\n"
             "Extracting picture files... Done.\n"
-            "Extracting view files... \nError! view.1 - extreme filesize (40000 bytes)!\n"
+            "Extracting view files... \nError! view.1 - extreme filesize (0 bytes)!\n"
             "Done.\n"
             "Extracting sound files... Done.\n"
             "Converting decrypted object file to object.new... Done.\n"
@@ -56,6 +56,7 @@ TEST(SampleGame, FullRunExtractsEverything) {
   }
   EXPECT_EQ(names, expected);
   EXPECT_EQ(text_of(after["logic/logic.5"]).substr(0, 23), "Sample logic 5 resource");
+  EXPECT_EQ(text_of(after["sound/sound.2"]).substr(0, 23), "Sample sound 2 resource");
   EXPECT_NE(text_of(after["object.new"]).find(std::string("brass key\0oil lamp", 18)),
             std::string::npos);
   EXPECT_EQ(text_of(after["words.txt"]).substr(0, 56),

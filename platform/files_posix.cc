@@ -29,18 +29,26 @@ constexpr int kDirectoryAccess = O_RDONLY;
 #endif
 constexpr int kDirectoryFlags = kDirectoryAccess | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-// A name with no file of its own, opened in another letter case. A spelling remembered
-// from earlier in the run that has since gone is looked for afresh.
-int open_in_any_case(const char* name) {
+// The descriptor of the input `name`: the file of that exact name, or when there is none,
+// the first of the same name in another letter case. A spelling found earlier in the run is
+// opened at once, without a failed open of the exact name first, so that a game in upper case
+// costs no more than one in lower case. When that spelling has gone, the exact name is tried
+// again and the directory looked through afresh. The price of the shortcut: a file of the
+// exact name made during the run, beside a spelling found before it, is not seen.
+int open_input_descriptor(const char* name) {
   char found[kLongestInputName + 1];
-  if (!find_name_in_any_case(name, found, false)) {
-    return -1;
+  if (remembered_spelling(name, found)) {
+    int descriptor = open_regular_file(found);
+    if (descriptor >= 0 || errno != ENOENT) {
+      return descriptor;
+    }
+    forget_spelling(name);
   }
-  int descriptor = open_regular_file(found);
-  if (descriptor < 0 && errno == ENOENT && find_name_in_any_case(name, found, true)) {
-    descriptor = open_regular_file(found);
+  int descriptor = open_regular_file(name);
+  if (descriptor >= 0 || errno != ENOENT) {
+    return descriptor;
   }
-  return descriptor;
+  return find_name_in_any_case(name, found) ? open_regular_file(found) : -1;
 }
 
 // Opens the existing regular file `name` for rewriting and empties it, or gives -1 when
@@ -118,19 +126,22 @@ int64_t tell_file(FILE* stream) {
 }
 
 FILE* open_input_file(const char* name) {
-  int descriptor = open_regular_file(name);
-  if (descriptor < 0 && errno == ENOENT) {
-    descriptor = open_in_any_case(name);
-  }
-  return stream_over(descriptor, "rb");
+  return stream_over(open_input_descriptor(name), "rb");
 }
 
-size_t read_at(FILE* stream, int64_t position, void* buffer, size_t size) {
-  int descriptor = fileno(stream);
+// A volume file is read only by position, so it needs no stream: a stream over the
+// descriptor would cost two more system calls per open to learn the descriptor's flags.
+bool open_positioned_input(const char* name, PositionedInput* input) {
+  input->stream = nullptr;
+  input->descriptor = open_input_descriptor(name);
+  return input->descriptor >= 0;
+}
+
+size_t read_at(const PositionedInput& input, int64_t position, void* buffer, size_t size) {
   unsigned char* bytes = static_cast<unsigned char*>(buffer);
   size_t done = 0;
   while (done < size) {
-    ssize_t got = pread(descriptor, bytes + done, size - done,
+    ssize_t got = pread(input.descriptor, bytes + done, size - done,
                         static_cast<off_t>(position + static_cast<int64_t>(done)));
     if (got < 0 && errno == EINTR) {
       continue;
@@ -141,6 +152,13 @@ size_t read_at(FILE* stream, int64_t position, void* buffer, size_t size) {
     done += static_cast<size_t>(got);
   }
   return done;
+}
+
+void close_positioned_input(PositionedInput* input) {
+  if (input->descriptor >= 0) {
+    close(input->descriptor);
+  }
+  input->descriptor = -1;
 }
 
 OutputDirectory working_directory() {
@@ -166,4 +184,28 @@ void close_output_directory(OutputDirectory* directory) {
 
 FILE* create_output_file(const OutputDirectory& directory, const char* name) {
   return stream_over(create_output_descriptor(directory.descriptor, name), "wb");
+}
+
+WholeFileWrite write_whole_file(const OutputDirectory& directory, const char* name,
+                                const void* data, size_t size) {
+  int descriptor = create_output_descriptor(directory.descriptor, name);
+  if (descriptor < 0) {
+    return WholeFileWrite::kNotCreated;
+  }
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  size_t done = 0;
+  // One write normally takes the whole block; one that takes less is followed by another
+  // for the rest, which reports why the first fell short (a full disk, a size limit).
+  while (done < size) {
+    ssize_t put = write(descriptor, bytes + done, size - done);
+    if (put < 0 && errno == EINTR) {
+      continue;
+    }
+    if (put <= 0) {
+      break;
+    }
+    done += static_cast<size_t>(put);
+  }
+  bool closed = close(descriptor) == 0;
+  return done == size && closed ? WholeFileWrite::kWritten : WholeFileWrite::kNotWritten;
 }

@@ -8,7 +8,7 @@ namespace {
 
 // The spellings found so far. A run asks for the same few inputs over and over (the bulk
 // walk opens a volume file afresh for every entry), and looking through the directory each
-// time would cost far more than the open itself.
+// time, or even failing on the exact name first, would cost far more than the open itself.
 constexpr int kRememberedNames = 32;
 constexpr size_t kRememberedNameSize = 16;
 
@@ -77,18 +77,26 @@ bool look_through_directory(const char* name, char* found) {
 
 }  // namespace
 
-bool find_name_in_any_case(const char* name, char* found, bool look_again) {
-  if (strlen(name) > kLongestInputName) {
-    return false;
-  }
-  const FoundName* known = look_again ? nullptr : remembered(name);
-  if (known != nullptr) {
-    strcpy(found, known->found);
-    return true;
-  }
-  if (!look_through_directory(name, found)) {
+bool find_name_in_any_case(const char* name, char* found) {
+  if (strlen(name) > kLongestInputName || !look_through_directory(name, found)) {
     return false;
   }
   remember(name, found);
   return true;
+}
+
+bool remembered_spelling(const char* name, char* found) {
+  const FoundName* known = remembered(name);
+  if (known == nullptr) {
+    return false;
+  }
+  strcpy(found, known->found);
+  return true;
+}
+
+void forget_spelling(const char* name) {
+  FoundName* known = remembered(name);
+  if (known != nullptr) {
+    *known = found_names[--found_name_count];
+  }
 }

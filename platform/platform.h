@@ -1,6 +1,7 @@
-// The platform layer: how input files are found and opened, how output files and
-// directories are created, and 64-bit file positions. Both subsystems reach files only
-// through it; its POSIX and Windows parts live in files of their own.
+// The platform layer: how input files are found and opened and read by position, how output
+// files and directories are created and files written whole, and 64-bit file positions. Both
+// subsystems reach files only through it; its POSIX and Windows parts live in files of their
+// own.
 #ifndef KESK_PLATFORM_PLATFORM_H
 #define KESK_PLATFORM_PLATFORM_H
 
@@ -18,10 +19,24 @@
 // Null when the file cannot be opened.
 FILE* open_input_file(const char* name);
 
-// Reads up to `size` bytes at `position` from the start of the stream's file, whatever the
-// stream's own position, and returns how many were delivered: fewer only at the end of
-// the file or on a read error, exactly as block reads after a seek would give.
-size_t read_at(FILE* stream, int64_t position, void* buffer, size_t size);
+// An input read only by position, such as a volume file, held without a stream's buffer.
+// The POSIX part reads it through `descriptor` (-1 when closed), the Windows part through
+// `stream` (null when closed); each leaves the other field unused.
+struct PositionedInput {
+  int descriptor;
+  FILE* stream;
+};
+
+// Opens an input by the rules of open_input_file for reads by position only. False when it
+// cannot be opened.
+bool open_positioned_input(const char* name, PositionedInput* input);
+
+// Reads up to `size` bytes at `position` from the start of the file and returns how many
+// were delivered: fewer only at the end of the file or on a read error, exactly as a block
+// read after a seek would give.
+size_t read_at(const PositionedInput& input, int64_t position, void* buffer, size_t size);
+
+void close_positioned_input(PositionedInput* input);
 
 // fseek with a 64-bit position; returns 0 on success.
 int seek_file(FILE* stream, int64_t position, int origin);
@@ -60,6 +75,16 @@ void close_output_directory(OutputDirectory* directory);
 // regular file (a directory, FIFO, socket or device) cannot be created, and is never waited
 // on. Null when the file cannot be created.
 FILE* create_output_file(const OutputDirectory& directory, const char* name);
+
+// How write_whole_file ended.
+enum class WholeFileWrite { kWritten, kNotCreated, kNotWritten };
+
+// Creates `name` in `directory` by the rules of create_output_file, writes the `size` bytes
+// at `data` into it as one block and closes it. kNotCreated when the file cannot be created,
+// kNotWritten when any of the bytes or the close failed; the file is then left as far as it
+// got.
+WholeFileWrite write_whole_file(const OutputDirectory& directory, const char* name,
+                                const void* data, size_t size);
 
 // Closes a stream written to; nonzero when its last buffered bytes could not be written or
 // the close failed.

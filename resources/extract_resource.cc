@@ -1,56 +1,15 @@
-#include <cstdlib>
+#include <cstdio>
 
 #include "platform/platform.h"
-#include "resources/copy_resource.h"
+#include "resources/resource_output.h"
 #include "resources/resources.h"
 
-// Reads the entry of resource `number` with single-byte reads. A read that meets the end
-// of the file stores 0xFF, so an entry beyond the end reads as 0xFF 0xFF 0xFF.
-static DirectoryEntry read_entry_by_number(FILE* directory, int number) {
-  DirectoryEntry entry = {{0xFF, 0xFF, 0xFF}};
-  // 3 x number in 64 bits never overflows; a position the stream cannot reach is
-  // beyond its end.
-  if (seek_file(directory, static_cast<int64_t>(number) * 3, SEEK_SET) != 0) {
-    return entry;
-  }
-  for (uint8_t& byte : entry.bytes) {
-    byte = static_cast<uint8_t>(fgetc(directory));
-  }
-  return entry;
-}
-
-static bool entry_is_absent(const DirectoryEntry& entry) {
-  return entry.bytes[0] == 0xFF && entry.bytes[1] == 0xFF && entry.bytes[2] == 0xFF;
-}
-
 void extract_resource(int type, int number) {
-  const char* directory_name = resource_types.directory_files[type];
-  const char* type_name = resource_types.type_names[type];
-
-  FILE* directory = open_input_file(directory_name);
-  if (directory == nullptr) {
-    printf("Cannot open %s\n", directory_name);
-    exit(1);
-  }
-  printf("Extracting %s.%d... ", type_name, number);
-  DirectoryEntry entry = read_entry_by_number(directory, number);
-  fclose(directory);
-  if (entry_is_absent(entry)) {
-    printf("Error!\nFile doesn't exist.\n");
-    exit(1);
-  }
-
-  uint32_t offset = 0;
-  FILE* volume = open_entry_volume(entry, &offset);
-  int length = read_resource_length(volume, offset);
-  // Taken as unsigned, a negative length is always too big; a length of 0 is accepted.
-  if (static_cast<unsigned>(length) > static_cast<unsigned>(kMaxResourceLength)) {
-    printf("Error!\n %s.%d - file too big!\n", type_name, number);
-  } else {
+  ResourceData data;
+  if (load_resource(type, number, "Extracting %s.%d... ", &data)) {
     char output_name[32];
-    snprintf(output_name, sizeof output_name, "%s.%d", type_name, number);
-    copy_resource(volume, offset, length, working_directory(), output_name);
+    snprintf(output_name, sizeof output_name, "%s.%d", resource_types.type_names[type], number);
+    write_resource_file(working_directory(), output_name, &data);
   }
   printf("Done.\n");
-  fclose(volume);
 }

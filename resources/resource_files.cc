@@ -16,13 +16,17 @@ ResourceLocation decode_directory_entry(uint8_t b0, uint8_t b1, uint8_t b2) {
   return location;
 }
 
+bool entry_is_absent(const DirectoryEntry& entry) {
+  return entry.bytes[0] == 0xFF && entry.bytes[1] == 0xFF && entry.bytes[2] == 0xFF;
+}
+
 VolumeFileName volume_file_name(unsigned volume) {
   VolumeFileName name;
   snprintf(name.text, sizeof name.text, "vol.%u", volume);
   return name;
 }
 
-int read_resource_length(FILE* volume, uint32_t offset) {
+int read_resource_length(const PositionedInput& volume, uint32_t offset) {
   unsigned char field[2];
   size_t got = read_at(volume, static_cast<int64_t>(offset) + 3, field, sizeof field);
   // A byte beyond the end reads as -1: the low byte is kept to its 8 bits, the high byte is

@@ -17,6 +17,11 @@ struct Case {
   long file_size_limit = 0;
 };
 
+Bytes zero_padded(Bytes data, size_t length) {
+  data.resize(length, 0);
+  return data;
+}
+
 // Logic resource 0 alone in vol.0.
 FileTree logic_zero(const Bytes& data, long declared_length = -1) {
   FileTree game;
@@ -67,8 +72,7 @@ TEST(ExtractResource, DecodesPartlyAbsentEntriesAndChecksTheLength) {
   partial["vol.0"].insert(partial["vol.0"].end(), record.begin(), record.end());
   set_entry(partial, 0, 2, {0x00, 0xFF, 0x10});
   const Bytes cut_data = pattern_bytes(40, 5);
-  Bytes padded = cut_data;
-  padded.resize(100, 0);
+  const Bytes padded = zero_padded(cut_data, 100);
   const std::string too_big = "Extracting logic.0... Error!\n logic.0 - file too big!\nDone.\n";
   expect_logic_runs({
       {partial, "2", "Extracting logic.2... Done.\n", 0, {{"logic.2", bytes_of("found")}}},
@@ -80,7 +84,23 @@ TEST(ExtractResource, DecodesPartlyAbsentEntriesAndChecksTheLength) {
        {{"logic.0", pattern_bytes(30000, 1)}}},
       // The volume ends 60 bytes early: the declared length still comes out, zero-filled.
       {logic_zero(cut_data, 100), "0", "Extracting logic.0... Done.\n", 0, {{"logic.0", padded}}},
-      {logic_zero(Bytes(30001, 1)), "0", too_big, 0, {}},
+      // Every length the field holds is taken, up to 65535.
+      {logic_zero(pattern_bytes(30001, 2)),
+       "0",
+       "Extracting logic.0... Done.\n",
+       0,
+       {{"logic.0", pattern_bytes(30001, 2)}}},
+      {logic_zero(pattern_bytes(65535, 3)),
+       "0",
+       "Extracting logic.0... Done.\n",
+       0,
+       {{"logic.0", pattern_bytes(65535, 3)}}},
+      // Declared 65535 in a volume that ends after 40 bytes of data.
+      {logic_zero(cut_data, 65535),
+       "0",
+       "Extracting logic.0... Done.\n",
+       0,
+       {{"logic.0", zero_padded(cut_data, 65535)}}},
       // Cut inside the length field: -1 with both bytes missing, -240 with only the high one.
       {{{"logdir", {0, 0, 0}}, {"vol.0", {1, 2, 3}}}, "0", too_big, 0, {}},
       {{{"logdir", {0, 0, 0}}, {"vol.0", {1, 2, 3, 0x10}}}, "0", too_big, 0, {}},

@@ -34,28 +34,67 @@ TEST(ExtractResourceType, SkipsAbsentEntriesAndReportsExtremeLengths) {
     FileTree game;
     add_resource(game, type, 0, 0, pattern_bytes(30, type));
     add_resource(game, type, 2, 0, pattern_bytes(1, type));  // entry 1 stays 0xFF 0xFF 0xFF
-    set_entry(game, type, 3, {0x00, 0xFF, 0x10});            // one 0xFF byte: absent here
     add_resource(game, type, 4, 0, {}, 0);
-    add_resource(game, type, 5, 0, {}, 30001);
+    add_resource(game, type, 5, 0, pattern_bytes(30001, type));
     add_resource(game, type, 6, 0, pattern_bytes(30000, type));
     game["vol.1"] = {1, 2, 3};  // ends before the length field
     set_entry(game, type, 7, directory_entry(1, 0));
     game["vol.2"] = {1, 2, 3, 0x10};  // ends inside it
     set_entry(game, type, 8, directory_entry(2, 0));
     add_resource(game, type, 9, 3, cut_data, 100);  // vol.3 ends 60 bytes early
-    // A trailing partial entry, skipped whatever its bytes.
-    game[kDirectoryFiles[type]].insert(game[kDirectoryFiles[type]].end(), {0x00, 0x00});
+    // An entry of three 0xFF bytes after a present one: absent, as entry 1.
+    set_entry(game, type, 11, {0xFF, 0xFF, 0xFF});
+    add_resource(game, type, 10, 4, bytes_of("ten"));
+    // A trailing partial entry of one or two bytes, skipped whatever its bytes.
+    const Bytes partial = type % 2 == 0 ? Bytes{0x00, 0x00} : Bytes{0x30};
+    game[kDirectoryFiles[type]].insert(game[kDirectoryFiles[type]].end(), partial.begin(),
+                                       partial.end());
     expect_run(game, kOptions[type],
                "Extracting " + name + " files... " + length_error(name, 4, 0) +
-                   length_error(name, 5, 30001) + length_error(name, 7, -1) +
-                   length_error(name, 8, -240) + "Done.\n",
+                   length_error(name, 7, -1) + length_error(name, 8, -240) + "Done.\n",
                0,
                {{name + "/", {}},
                 {name + "/" + name + ".0", pattern_bytes(30, type)},
                 {name + "/" + name + ".2", pattern_bytes(1, type)},
+                {name + "/" + name + ".5", pattern_bytes(30001, type)},
                 {name + "/" + name + ".6", pattern_bytes(30000, type)},
-                {name + "/" + name + ".9", padded}});
+                {name + "/" + name + ".9", padded},
+                {name + "/" + name + ".10", bytes_of("ten")}});
   }
+}
+
+// Real games store resources at offsets whose middle or low byte is 0xFF, and in volume 15
+// with offset bits set to all ones in the first byte: each such entry is a location.
+TEST(ExtractResourceType, ExtractsEntriesHoldingOneOrTwoFFBytes) {
+  const Bytes entries[] = {{0x00, 0x01, 0xFF}, {0x00, 0xFF, 0x36}, {0x00, 0xFF, 0xFF},
+                           {0xFF, 0x00, 0x00}, {0xFF, 0x00, 0xFF}, {0xFF, 0xFF, 0x10}};
+  FileTree game;
+  FileTree added = {{"sound/", {}}};
+  for (int number = 0; number < 6; ++number) {
+    const Bytes& entry = entries[number];
+    uint32_t offset = static_cast<uint32_t>((entry[0] & 0x0F) << 16 | entry[1] << 8 | entry[2]);
+    Bytes data = pattern_bytes(10 + number, 40 + number);
+    add_resource_at(game, 3, number, entry[0] >> 4, offset, data);
+    added["sound/sound." + std::to_string(number)] = data;
+  }
+  ASSERT_EQ(game["snddir"], (Bytes{0x00, 0x01, 0xFF, 0x00, 0xFF, 0x36, 0x00, 0xFF, 0xFF, 0xFF, 0x00,
+                                   0x00, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x10}));
+  expect_run(game, "-s", "Extracting sound files... Done.\n", 0, added);
+  // The single extraction finds the same resources.
+  ScratchRun single = run_in_scratch(game, {"-s", "4"});
+  EXPECT_EQ(single.result.out, kBanner + "Extracting sound.4... Done.\n");
+  EXPECT_EQ(single.tree["sound.4"], added["sound/sound.4"]);
+}
+
+// The length field holds up to 65535, and every length from 1 up is extracted whole.
+TEST(ExtractResourceType, ExtractsTheLongestLengthTheFieldHolds) {
+  FileTree game;
+  add_resource(game, 2, 0, 0, pattern_bytes(65535, 1));
+  add_resource(game, 2, 1, 0, pattern_bytes(30895, 2));
+  expect_run(game, "-v", "Extracting view files... Done.\n", 0,
+             {{"view/", {}},
+              {"view/view.0", pattern_bytes(65535, 1)},
+              {"view/view.1", pattern_bytes(30895, 2)}});
 }
 
 TEST(ExtractResourceType, MakesTheTypeDirectoryWithMode0755) {

@@ -79,6 +79,16 @@ uint32_t add_resource(FileTree& game, int type, int number, unsigned volume, con
   return offset;
 }
 
+void add_resource_at(FileTree& game, int type, int number, unsigned volume, uint32_t offset,
+                     const Bytes& data, long declared_length) {
+  Bytes& volume_bytes = game["vol." + std::to_string(volume)];
+  if (volume_bytes.size() > offset) {
+    throw std::logic_error("a record placed over another");
+  }
+  volume_bytes.resize(offset, 0);
+  add_resource(game, type, number, volume, data, declared_length);
+}
+
 Bytes object_cipher(const Bytes& data) {
   static const char key[] = "Gray Pebble";
   Bytes out(data);

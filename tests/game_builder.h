@@ -33,6 +33,10 @@ Bytes volume_record(const Bytes& data, long declared_length = -1);
 // Returns the record's offset in the volume.
 uint32_t add_resource(FileTree& game, int type, int number, unsigned volume, const Bytes& data,
                       long declared_length = -1);
+// As add_resource, with the record at `offset` of the volume, which is padded with zero
+// bytes up to it; a volume already longer than `offset` throws std::logic_error.
+void add_resource_at(FileTree& game, int type, int number, unsigned volume, uint32_t offset,
+                     const Bytes& data, long declared_length = -1);
 // Sets the three bytes of entry `number` of the type's directory file, padding with 0xFF.
 void set_entry(FileTree& game, int type, int number, const Bytes& entry);
 

@@ -1,8 +1,11 @@
-// The POSIX platform layer in this process: spellings remembered across opens, and streams
-// that cannot seek.
+// The POSIX platform layer in this process: spellings remembered across opens, reads by
+// position, streams that cannot seek, and files written whole.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -11,15 +14,28 @@
 
 namespace {
 
-// What the input of that name holds, or "(none)" when it cannot be opened.
+// What the input of that name holds, read through a stream, or "(none)" when it cannot be
+// opened.
 std::string read_input(const char* name) {
   FILE* input = open_input_file(name);
   if (input == nullptr) {
     return "(none)";
   }
   char text[64] = {};
-  size_t got = read_at(input, 0, text, sizeof text - 1);
+  size_t got = fread(text, 1, sizeof text - 1, input);
   fclose(input);
+  return std::string(text, got);
+}
+
+// The same, read by position.
+std::string read_positioned(const char* name) {
+  PositionedInput input;
+  if (!open_positioned_input(name, &input)) {
+    return "(none)";
+  }
+  char text[64] = {};
+  size_t got = read_at(input, 0, text, sizeof text - 1);
+  close_positioned_input(&input);
   return std::string(text, got);
 }
 
@@ -48,9 +64,10 @@ TEST_F(PlatformFiles, FollowsASpellingThatChangesBetweenOpens) {
   EXPECT_EQ(read_input("object"), "upper");
   // The spelling found first has gone: the directory is looked through again.
   ASSERT_EQ(rename("OBJECT", "Object"), 0);
-  EXPECT_EQ(read_input("object"), "upper");
+  EXPECT_EQ(read_positioned("object"), "upper");
   ASSERT_EQ(unlink("Object"), 0);
   EXPECT_EQ(read_input("object"), "(none)");
+  EXPECT_EQ(read_positioned("object"), "(none)");
   // Names too long to be remembered, and more names than are remembered, are still found.
   write_tree(".", {{"A-LONGER-INPUT-NAME", bytes_of("long")}});
   EXPECT_EQ(read_input("a-longer-input-name"), "long");
@@ -58,25 +75,111 @@ TEST_F(PlatformFiles, FollowsASpellingThatChangesBetweenOpens) {
     write_tree(".", {{"F" + std::to_string(i), bytes_of(std::to_string(i))}});
   }
   for (int i = 0; i < 40; ++i) {
-    EXPECT_EQ(read_input(("f" + std::to_string(i)).c_str()), std::to_string(i));
+    EXPECT_EQ(read_positioned(("f" + std::to_string(i)).c_str()), std::to_string(i));
   }
 }
 
+// A spelling found once is opened first for the rest of the run; the exact name is tried
+// again only when that spelling has gone.
+TEST_F(PlatformFiles, OpensARememberedSpellingBeforeTheExactName) {
+  write_tree(".", {{"VOL.0", bytes_of("upper")}, {"VOL.1", bytes_of("one")}});
+  EXPECT_EQ(read_positioned("vol.0"), "upper");
+  // A file of the exact name made after the spelling was found is not seen while the
+  // spelling is there.
+  write_tree(".", {{"vol.0", bytes_of("lower")}});
+  EXPECT_EQ(read_positioned("vol.0"), "upper");
+  EXPECT_EQ(read_input("vol.0"), "upper");
+  // Once it has gone, the exact name is opened, and from then on first.
+  ASSERT_EQ(unlink("VOL.0"), 0);
+  EXPECT_EQ(read_positioned("vol.0"), "lower");
+  write_tree(".", {{"VOL.0", bytes_of("upper again")}});
+  EXPECT_EQ(read_positioned("vol.0"), "lower");
+  EXPECT_EQ(read_input("vol.0"), "lower");
+  // A remembered spelling that is no longer a regular file is no input, and no other
+  // spelling is tried in its place.
+  EXPECT_EQ(read_input("vol.1"), "one");
+  ASSERT_EQ(unlink("VOL.1"), 0);
+  ASSERT_EQ(mkdir("VOL.1", 0755), 0);
+  write_tree(".", {{"Vol.1", bytes_of("capitalized")}});
+  EXPECT_EQ(read_positioned("vol.1"), "(none)");
+  EXPECT_EQ(read_input("vol.1"), "(none)");
+}
+
 TEST_F(PlatformFiles, ReadsByPositionAndMeasuresOnlyWhatCanSeek) {
-  write_tree(".", {{"vol.0", bytes_of("0123456789")}});
-  FILE* volume = open_input_file("vol.0");
-  ASSERT_NE(volume, nullptr);
+  write_tree(".", {{"vol.0", bytes_of("0123456789")}, {"vol.1/", {}}});
+  PositionedInput volume;
+  ASSERT_TRUE(open_positioned_input("vol.0", &volume));
   char text[8] = {};
   EXPECT_EQ(read_at(volume, 7, text, sizeof text), 3u);
   EXPECT_EQ(std::string(text, 3), "789");
+  EXPECT_EQ(read_at(volume, 2, text, 4), 4u);
+  EXPECT_EQ(std::string(text, 4), "2345");
   EXPECT_EQ(read_at(volume, 20, text, sizeof text), 0u);
-  EXPECT_EQ(measure_file(volume), 10);
-  fclose(volume);
+  close_positioned_input(&volume);
+  EXPECT_EQ(volume.descriptor, -1);
+  EXPECT_EQ(volume.stream, nullptr);
+  // Only a regular file is an input, and a FIFO is never waited on.
+  ASSERT_EQ(mkfifo("vol.2", 0644), 0);
+  EXPECT_FALSE(open_positioned_input("vol.1", &volume));
+  EXPECT_FALSE(open_positioned_input("vol.2", &volume));
+  EXPECT_FALSE(open_positioned_input("vol.3", &volume));
 
+  FILE* stream = open_input_file("vol.0");
+  ASSERT_NE(stream, nullptr);
+  EXPECT_EQ(measure_file(stream), 10);
+  fclose(stream);
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
   FILE* pipe_stream = fdopen(ends[0], "rb");
   EXPECT_EQ(measure_file(pipe_stream), -1);
   fclose(pipe_stream);
   close(ends[1]);
+}
+
+TEST_F(PlatformFiles, WritesWholeFilesNeverThroughALink) {
+  const Bytes data = pattern_bytes(10000, 1);
+  write_tree(".", {{"kept", bytes_of("not to be written")},
+                   {"old", Bytes(20000, 'x')},
+                   {"in-the-way/", {}},
+                   {"logic/", {}}});
+  make_special_files(".", {{SpecialFile::kSymbolicLink, "linked", "kept"},
+                           {SpecialFile::kHardLink, "shared", "kept"},
+                           {SpecialFile::kFifo, "fifo", ""}});
+  const OutputDirectory here = working_directory();
+  EXPECT_EQ(write_whole_file(here, "new", data.data(), data.size()), WholeFileWrite::kWritten);
+  EXPECT_EQ(write_whole_file(here, "old", data.data(), 3), WholeFileWrite::kWritten);
+  EXPECT_EQ(write_whole_file(here, "empty", nullptr, 0), WholeFileWrite::kWritten);
+  EXPECT_EQ(write_whole_file(here, "linked", "link", 4), WholeFileWrite::kWritten);
+  EXPECT_EQ(write_whole_file(here, "shared", "hard", 4), WholeFileWrite::kWritten);
+  EXPECT_EQ(write_whole_file(here, "in-the-way", "x", 1), WholeFileWrite::kNotCreated);
+  EXPECT_EQ(write_whole_file(here, "fifo", "x", 1), WholeFileWrite::kNotCreated);
+  OutputDirectory logic = make_output_directory("logic");
+  EXPECT_EQ(write_whole_file(logic, "logic.3", "three", 5), WholeFileWrite::kWritten);
+  close_output_directory(&logic);
+  OutputDirectory missing = {-1, "nowhere"};
+  EXPECT_EQ(write_whole_file(missing, "logic.3", "three", 5), WholeFileWrite::kNotCreated);
+
+  // A size limit stops the write part of the way: the file keeps what was written.
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  void (*saved_handler)(int) = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limited = saved;
+  limited.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  WholeFileWrite cut = write_whole_file(here, "cut", data.data(), data.size());
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, saved_handler);
+  EXPECT_EQ(cut, WholeFileWrite::kNotWritten);
+
+  FileTree tree = read_tree(".");
+  EXPECT_EQ(tree["new"], data);
+  EXPECT_EQ(tree["old"], Bytes(data.begin(), data.begin() + 3));
+  EXPECT_EQ(tree["empty"], Bytes());
+  EXPECT_EQ(tree["linked"], bytes_of("link"));
+  EXPECT_EQ(tree["shared"], bytes_of("hard"));
+  EXPECT_EQ(tree["kept"], bytes_of("not to be written"));
+  EXPECT_EQ(tree["in-the-way/"], Bytes());
+  EXPECT_EQ(tree["fifo"], bytes_of("<fifo>"));
+  EXPECT_EQ(tree["logic/logic.3"], bytes_of("three"));
+  EXPECT_EQ(tree["cut"], Bytes(data.begin(), data.begin() + 4096));
 }

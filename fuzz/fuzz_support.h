@@ -23,10 +23,11 @@
 // for), all in upper case, capitalized ("Logdir"), or in two spellings at once: the
 // capitalized one, which comes first in byte order and so is the one to be opened, and the
 // inverted one ("lOGDIR") beside it holding a decoy. kesk remembers the spelling it found
-// for a name for the rest of the process, and looks again only when that name has gone.
-// The inverted spelling never stands alone, so what is remembered is always the upper-case
-// or the capitalized one, and whenever it is still there it is also what a fresh look would
-// find: a run's outcome does not depend on the runs before it.
+// for a name for the rest of the process and opens it first; only when it has gone does it
+// try the exact name and look again. The inverted spelling never stands alone, so what is
+// remembered is always the upper-case or the capitalized one; no scene holds it beside the
+// exact name, and whenever it is there it is also what a fresh look would find: a run's
+// outcome does not depend on the runs before it.
 enum class Spelling { kLower, kUpper, kCapitalized, kTwoSpellings };
 
 // Something standing where a run reads or writes. "The output" is the output file that the

@@ -46,8 +46,8 @@ FileTree three_resources(int type) {
   return game;
 }
 
-// Lengths the walk refuses: 0, 30001, and a record cut short inside its length field;
-// one entry with a single 0xFF byte.
+// Lengths the walk refuses, 0 and a record cut short inside its length field, beside
+// 30001 and 65535, which it takes; one entry with a single 0xFF byte.
 FileTree refused_lengths(int type) {
   FileTree game;
   add_resource(game, type, 0, 0, Bytes(), 0);
@@ -57,6 +57,17 @@ FileTree refused_lengths(int type) {
   Bytes& volume = game["vol.0"];
   set_entry(game, type, 4, directory_entry(0, static_cast<uint32_t>(volume.size())));
   volume.insert(volume.end(), {0x01, 0x02, 0x03, 0x30});
+  add_resource(game, type, 5, 1, pattern_bytes(6, 5), 65535);
+  return game;
+}
+
+// Resources at offsets whose entries hold 0xFF bytes without being absent: 00 01 FF and
+// F0 00 FF (volume 15), around an absent entry FF FF FF.
+FileTree entries_with_ff_bytes(int type) {
+  FileTree game;
+  add_resource_at(game, type, 0, 0, 0x1FF, pattern_bytes(9, 8));
+  set_entry(game, type, 1, {0xFF, 0xFF, 0xFF});
+  add_resource_at(game, type, 2, 15, 0xFF, pattern_bytes(4, 9));
   return game;
 }
 
@@ -72,6 +83,7 @@ void write_extraction_seeds(const char* target) {
   write_game_seed(target, "three-resources", fuzz_game_from_tree(three_resources(1), 1));
   write_game_seed(target, "refused-lengths", fuzz_game_from_tree(refused_lengths(0), 0));
   write_game_seed(target, "short-volume", fuzz_game_from_tree(short_volume(2), 2));
+  write_game_seed(target, "ff-bytes", fuzz_game_from_tree(entries_with_ff_bytes(3), 3));
 
   FileTree missing_volume = three_resources(3);
   missing_volume.erase("vol.1");
@@ -159,6 +171,8 @@ void write_single_extraction_numbers() {
   write_game_seed("resource", "length-30001", refused);
   refused.number = 4;
   write_game_seed("resource", "cut-length", refused);
+  refused.number = 5;
+  write_game_seed("resource", "length-65535", refused);
 }
 
 void write_vocabulary_seeds() {

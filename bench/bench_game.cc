@@ -1,6 +1,5 @@
 #include "bench/bench_game.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <stdexcept>
@@ -22,18 +21,6 @@ uint32_t next_random(uint32_t& state) {
   state ^= state >> 17;
   state ^= state << 5;
   return state;
-}
-
-// The first offset from `offset` on whose entry holds no 0xFF byte. The bulk extraction skips
-// an entry holding one, so records start only there and every entry of the game is extracted.
-size_t listed_offset(size_t offset, unsigned volume) {
-  while (true) {
-    Bytes entry = directory_entry(volume, static_cast<uint32_t>(offset));
-    if (std::find(entry.begin(), entry.end(), 0xFF) == entry.end()) {
-      return offset;
-    }
-    ++offset;
-  }
 }
 
 struct StoredResource {
@@ -136,14 +123,9 @@ FileTree make_bench_game(int entries) {
   unsigned volume = 0;
   for (int number = 0; number < entries; ++number) {
     for (int type = 0; type < kResourceTypeCount; ++type) {
-      size_t length = 1 + next_random(state) % kMaxResourceLength;
-      while (volume < kVolumeCount) {
-        Bytes& volume_bytes = game["vol." + std::to_string(volume)];
-        size_t offset = listed_offset(volume_bytes.size(), volume);
-        if (offset + 5 + length < kBenchVolumeLimit) {
-          volume_bytes.resize(offset, 0);
-          break;
-        }
+      size_t length = 1 + next_random(state) % kBenchLongestResource;
+      while (volume < kVolumeCount &&
+             game["vol." + std::to_string(volume)].size() + 5 + length >= kBenchVolumeLimit) {
         ++volume;
       }
       if (volume < kVolumeCount) {

@@ -9,9 +9,13 @@
 // Every volume stays under this size, so the 20-bit offsets always reach.
 constexpr size_t kBenchVolumeLimit = 1u << 20;
 
-// Four types of `entries` present resources each, 1 to 30000 bytes long, stored over the
-// sixteen volumes in entry order. Once every volume is full, the remaining entries point
-// at resources stored earlier, so a large game shares resources between entries.
+// The longest resource of a benchmark game.
+constexpr size_t kBenchLongestResource = 30000;
+
+// Four types of `entries` present resources each, 1 to kBenchLongestResource bytes long,
+// stored over the sixteen volumes in entry order, at whatever offsets they fall on (entries
+// holding a 0xFF byte among them). Once every volume is full, the remaining entries point at
+// resources stored earlier, so a large game shares resources between entries.
 // Also an enciphered "object" and a "words.tok" of a few thousand words.
 FileTree make_bench_game(int entries);
 

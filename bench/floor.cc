@@ -6,8 +6,9 @@
 // regular files and are opened without waiting, outputs are made without following a link,
 // in a type directory made and opened once without following a link. Each present entry
 // opens its volume file afresh, as kesk must, and takes one positioned read for the five
-// header bytes and one for the data; each output is written once and closed. "object.new"
-// and "words.txt" are written the same way from one read of their inputs.
+// header bytes and one for the data; each output is written once and closed. An entry is
+// absent only when its three bytes are 0xFF, and every length from 1 up is taken.
+// "object.new" and "words.txt" are written the same way from one read of their inputs.
 //
 // Only exact input names are opened: the floor is run on lower-case games, and the cost
 // of finding names in another case is measured kesk against kesk. No messages are
@@ -94,7 +95,7 @@ void extract_entry(int type, size_t index, const unsigned char* entry, int direc
   if (pread(volume, header, sizeof header, offset) == static_cast<ssize_t>(sizeof header)) {
     length = header[3] | (header[4] << 8);
   }
-  if (length >= 1 && length <= kMaxResourceLength) {
+  if (length >= 1) {
     ssize_t got = pread(volume, resource, static_cast<size_t>(length), offset + 5);
     size_t have = got > 0 ? static_cast<size_t>(got) : 0;
     memset(resource + have, 0, static_cast<size_t>(length) - have);
@@ -110,7 +111,8 @@ void extract_type(int type) {
   int directory = open_type_directory(resource_types.type_names[type]);
   for (size_t index = 0; index * 3 + 3 <= entries.size; ++index) {
     const unsigned char* entry = entries.data + index * 3;
-    if (entry[0] != 0xFF && entry[1] != 0xFF && entry[2] != 0xFF) {
+    DirectoryEntry present = {{entry[0], entry[1], entry[2]}};
+    if (!entry_is_absent(present)) {
       extract_entry(type, index, entry, directory);
     }
   }

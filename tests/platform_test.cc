@@ -1,11 +1,9 @@
 // The POSIX platform layer in this process: spellings remembered across opens, reads by
-// position, streams that cannot seek, and files written whole.
+// position, and streams that cannot seek.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -118,11 +116,9 @@ TEST_F(PlatformFiles, ReadsByPositionAndMeasuresOnlyWhatCanSeek) {
   close_positioned_input(&volume);
   EXPECT_EQ(volume.descriptor, -1);
   EXPECT_EQ(volume.stream, nullptr);
-  // Only a regular file is an input, and a FIFO is never waited on.
-  ASSERT_EQ(mkfifo("vol.2", 0644), 0);
+  // Only a regular file is an input.
   EXPECT_FALSE(open_positioned_input("vol.1", &volume));
   EXPECT_FALSE(open_positioned_input("vol.2", &volume));
-  EXPECT_FALSE(open_positioned_input("vol.3", &volume));
 
   FILE* stream = open_input_file("vol.0");
   ASSERT_NE(stream, nullptr);
@@ -134,52 +130,4 @@ TEST_F(PlatformFiles, ReadsByPositionAndMeasuresOnlyWhatCanSeek) {
   EXPECT_EQ(measure_file(pipe_stream), -1);
   fclose(pipe_stream);
   close(ends[1]);
-}
-
-TEST_F(PlatformFiles, WritesWholeFilesNeverThroughALink) {
-  const Bytes data = pattern_bytes(10000, 1);
-  write_tree(".", {{"kept", bytes_of("not to be written")},
-                   {"old", Bytes(20000, 'x')},
-                   {"in-the-way/", {}},
-                   {"logic/", {}}});
-  make_special_files(".", {{SpecialFile::kSymbolicLink, "linked", "kept"},
-                           {SpecialFile::kHardLink, "shared", "kept"},
-                           {SpecialFile::kFifo, "fifo", ""}});
-  const OutputDirectory here = working_directory();
-  EXPECT_EQ(write_whole_file(here, "new", data.data(), data.size()), WholeFileWrite::kWritten);
-  EXPECT_EQ(write_whole_file(here, "old", data.data(), 3), WholeFileWrite::kWritten);
-  EXPECT_EQ(write_whole_file(here, "empty", nullptr, 0), WholeFileWrite::kWritten);
-  EXPECT_EQ(write_whole_file(here, "linked", "link", 4), WholeFileWrite::kWritten);
-  EXPECT_EQ(write_whole_file(here, "shared", "hard", 4), WholeFileWrite::kWritten);
-  EXPECT_EQ(write_whole_file(here, "in-the-way", "x", 1), WholeFileWrite::kNotCreated);
-  EXPECT_EQ(write_whole_file(here, "fifo", "x", 1), WholeFileWrite::kNotCreated);
-  OutputDirectory logic = make_output_directory("logic");
-  EXPECT_EQ(write_whole_file(logic, "logic.3", "three", 5), WholeFileWrite::kWritten);
-  close_output_directory(&logic);
-  OutputDirectory missing = {-1, "nowhere"};
-  EXPECT_EQ(write_whole_file(missing, "logic.3", "three", 5), WholeFileWrite::kNotCreated);
-
-  // A size limit stops the write part of the way: the file keeps what was written.
-  struct rlimit saved;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  void (*saved_handler)(int) = signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limited = saved;
-  limited.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  WholeFileWrite cut = write_whole_file(here, "cut", data.data(), data.size());
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, saved_handler);
-  EXPECT_EQ(cut, WholeFileWrite::kNotWritten);
-
-  FileTree tree = read_tree(".");
-  EXPECT_EQ(tree["new"], data);
-  EXPECT_EQ(tree["old"], Bytes(data.begin(), data.begin() + 3));
-  EXPECT_EQ(tree["empty"], Bytes());
-  EXPECT_EQ(tree["linked"], bytes_of("link"));
-  EXPECT_EQ(tree["shared"], bytes_of("hard"));
-  EXPECT_EQ(tree["kept"], bytes_of("not to be written"));
-  EXPECT_EQ(tree["in-the-way/"], Bytes());
-  EXPECT_EQ(tree["fifo"], bytes_of("<fifo>"));
-  EXPECT_EQ(tree["logic/logic.3"], bytes_of("three"));
-  EXPECT_EQ(tree["cut"], Bytes(data.begin(), data.begin() + 4096));
 }

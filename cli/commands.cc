@@ -134,6 +134,9 @@ int read_number_argument(const char* text) {
 
 int run_command_line(int argc, char** argv) {
   printf("KESK - AGI system extractor\n\n");
+  if (has_long_option(argc, argv)) {
+    return run_long_options(argc, argv);
+  }
   if (argc > 3) {
     return 0;
   }

@@ -1,0 +1,148 @@
+// Drawing pictures and views into PNG files: the resources are read exactly as the
+// extractions read them, drawn, and written through the platform layer.
+#include <cstdio>
+#include <cstdlib>
+
+#include "cli/commands.h"
+#include "images/images.h"
+#include "platform/platform.h"
+#include "resources/resources.h"
+
+namespace {
+
+constexpr int kPictureType = 1;
+constexpr int kViewType = 2;
+// Each picture pixel is two PNG pixels wide.
+constexpr int kScreenImageWidth = 2 * kPictureWidth;
+
+// Fixed buffers, used by one image at a time.
+PictureScreens screens;
+ViewSheet sheet;
+PngEncoder encoder;
+uint8_t image_row[kMaxSheetWidth];
+
+[[noreturn]] void fail_write() {
+  printf("Error!\nWrite error!\n");
+  exit(1);
+}
+
+FILE* create_image_file(const OutputDirectory& directory, const char* name) {
+  FILE* file = create_output_file(directory, name);
+  if (file == nullptr) {
+    if (directory.name[0] != '\0') {
+      printf("Error!\nCannot open %s/%s.\n", directory.name, name);
+    } else {
+      printf("Error!\nCannot open %s.\n", name);
+    }
+    exit(1);
+  }
+  return file;
+}
+
+void start_image(uint32_t width, uint32_t height, PngPalette palette) {
+  if (!start_png(&encoder, width, height, palette)) {
+    printf("Error!\nNot enough memory!\n");
+    exit(1);
+  }
+}
+
+// Writes out what the encoder has ready.
+void write_ready_bytes(FILE* file) {
+  const unsigned char* bytes;
+  for (size_t size = take_png_bytes(&encoder, &bytes); size > 0;
+       size = take_png_bytes(&encoder, &bytes)) {
+    if (fwrite(bytes, 1, size, file) != size) {
+      fail_write();
+    }
+  }
+}
+
+void end_image(FILE* file) {
+  finish_png(&encoder);
+  write_ready_bytes(file);
+  close_png(&encoder);
+  if (close_output_file(file) != 0) {
+    fail_write();
+  }
+}
+
+void write_screen(const OutputDirectory& directory, const char* name, const uint8_t* screen) {
+  FILE* file = create_image_file(directory, name);
+  start_image(kScreenImageWidth, kPictureHeight, kPngScreenColours);
+  write_ready_bytes(file);
+  for (int y = 0; y < kPictureHeight; ++y) {
+    const uint8_t* pixels = screen + y * kPictureWidth;
+    for (int x = 0; x < kPictureWidth; ++x) {
+      image_row[2 * x] = image_row[2 * x + 1] = pixels[x];
+    }
+    put_png_row(&encoder, image_row);
+    write_ready_bytes(file);
+  }
+  end_image(file);
+}
+
+void write_picture(const ResourceData& data, int number, const OutputDirectory& directory) {
+  draw_picture(data.bytes, data.length, &screens);
+  char name[40];
+  snprintf(name, sizeof name, "picture.%d.png", number);
+  write_screen(directory, name, screens.visual);
+  snprintf(name, sizeof name, "picture.%d.priority.png", number);
+  write_screen(directory, name, screens.priority);
+}
+
+// The sheet goes out row by row as it is decoded: a sheet may be far larger than memory
+// allows to hold.
+void write_view(const ResourceData& data, int number, const OutputDirectory& directory) {
+  char name[32];
+  snprintf(name, sizeof name, "view.%d.png", number);
+  FILE* file = create_image_file(directory, name);
+  start_view_sheet(data.bytes, data.length, &sheet);
+  start_image(sheet.width, sheet.height, kPngSpriteColours);
+  write_ready_bytes(file);
+  for (uint32_t y = 0; y < sheet.height; ++y) {
+    next_view_sheet_row(&sheet, image_row);
+    put_png_row(&encoder, image_row);
+    write_ready_bytes(file);
+  }
+  end_image(file);
+}
+
+void write_images(int type, const ResourceData& data, int number,
+                  const OutputDirectory& directory) {
+  if (type == kPictureType) {
+    write_picture(data, number, directory);
+  } else {
+    write_view(data, number, directory);
+  }
+}
+
+}  // namespace
+
+void draw_resource(int type, int number) {
+  ResourceData data;
+  if (load_resource(type, number, "Drawing %s.%d... ", &data)) {
+    write_images(type, data, number, working_directory());
+    release_resource(&data);
+  }
+  printf("Done.\n");
+}
+
+void draw_resource_type(int type) {
+  ResourceWalk walk;
+  start_resource_walk(type, "Drawing %s files... ", &walk);
+  OutputDirectory directory = make_output_directory(resource_types.type_names[type]);
+  ResourceData data;
+  int number;
+  while (next_walk_resource(&walk, &number, &data)) {
+    write_images(type, data, number, directory);
+    release_resource(&data);
+  }
+  printf("Done.\n");
+  close_output_directory(&directory);
+  finish_resource_walk(&walk);
+}
+
+void draw_everything() {
+  draw_resource_type(kPictureType);
+  draw_resource_type(kViewType);
+}

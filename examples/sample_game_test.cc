@@ -63,3 +63,17 @@ TEST(SampleGame, FullRunExtractsEverything) {
             "*** A\n000 a\n001 all\n000 an\n001 and\n001 anyword\n*** B\n012");
   remove_tree(directory);
 }
+
+// The images the README shows are the sample's own, as kesk draws them.
+TEST(SampleGame, DocumentedImagesAreWhatKeskDraws) {
+  std::string directory = make_scratch_directory();
+  write_tree(directory, sample_game());
+  RunResult run = run_kesk(directory, {"--png"});
+  EXPECT_EQ(run.status, 0);
+  FileTree after = read_tree(directory);
+  FileTree documented = read_tree(KESK_DOCS_DIR);
+  EXPECT_TRUE(after["picture/picture.0.png"] == documented["sample-picture.png"]);
+  EXPECT_TRUE(after["picture/picture.0.priority.png"] == documented["sample-priority.png"]);
+  EXPECT_TRUE(after["view/view.0.png"] == documented["sample-view.png"]);
+  remove_tree(directory);
+}

@@ -9,6 +9,7 @@ add_custom_target(coverage_report
           --filter ${PROJECT_SOURCE_DIR}/resources/
           --filter ${PROJECT_SOURCE_DIR}/converters/
           --filter ${PROJECT_SOURCE_DIR}/platform/
+          --filter ${PROJECT_SOURCE_DIR}/images/
           --exclude-unreachable-branches
           --exclude-throw-branches
           --txt
@@ -17,4 +18,4 @@ add_custom_target(coverage_report
           --fail-under-branch 90
   WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
   USES_TERMINAL
-  COMMENT "Coverage of cli/, resources/, converters/ and platform/")
+  COMMENT "Coverage of cli/, resources/, converters/, platform/ and images/")

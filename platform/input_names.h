@@ -17,7 +17,7 @@ bool find_name_in_any_case(const char* name, char* found);
 // looking; false when none is remembered.
 bool remembered_spelling(const char* name, char* found);
 
-// Forgets the spelling remembered for `name`, once the exact name is known to be there.
+// Forgets the spelling remembered for `name`, which must have one, once it has gone.
 void forget_spelling(const char* name);
 
 #endif  // KESK_PLATFORM_INPUT_NAMES_H

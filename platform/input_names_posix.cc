@@ -95,8 +95,7 @@ bool remembered_spelling(const char* name, char* found) {
 }
 
 void forget_spelling(const char* name) {
+  // The last spelling takes the place of the one forgotten.
   FoundName* known = remembered(name);
-  if (known != nullptr) {
-    *known = found_names[--found_name_count];
-  }
+  *known = found_names[--found_name_count];
 }

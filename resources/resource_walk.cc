@@ -35,8 +35,10 @@ bool next_walk_resource(ResourceWalk* walk, int* index, ResourceData* data) {
     if (entry_is_absent(entry)) {
       continue;
     }
+    // Every length the field holds, up to kMaxResourceLength, is taken but 0; a negative one
+    // comes from a volume file that ends inside the field.
     EntryResource resource = open_entry_resource(entry);
-    if (resource.length < 1 || resource.length > kMaxResourceLength) {
+    if (resource.length < 1) {
       printf("\nError! %s.%d - extreme filesize (%d bytes)!\n", type_name, entry_index,
              resource.length);
       close_entry_resource(&resource);

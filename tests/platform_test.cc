@@ -116,6 +116,8 @@ TEST_F(PlatformFiles, ReadsByPositionAndMeasuresOnlyWhatCanSeek) {
   close_positioned_input(&volume);
   EXPECT_EQ(volume.descriptor, -1);
   EXPECT_EQ(volume.stream, nullptr);
+  close_positioned_input(&volume);  // closing again does nothing
+  EXPECT_EQ(volume.descriptor, -1);
   // Only a regular file is an input.
   EXPECT_FALSE(open_positioned_input("vol.1", &volume));
   EXPECT_FALSE(open_positioned_input("vol.2", &volume));

@@ -2,8 +2,9 @@
 # the committed corpus never changes. Any finding (crash, leak, timeout, failed check) fails.
 # The target's scratch directory goes under SCRATCH (a memory file system where there is one:
 # creating and removing files on a disk file system slows every run down).
+# A run taking over TIMEOUT seconds is a finding.
 #   cmake -DFUZZER=<binary> -DSEEDS=<seed dir> -DWORK=<dir> -DSECONDS=<n> -DSCRATCH=<dir>
-#         -P run_fuzzer.cmake
+#         -DTIMEOUT=<n> -P run_fuzzer.cmake
 file(REMOVE_RECURSE ${WORK})
 string(RANDOM LENGTH 8 tag)
 set(scratch ${SCRATCH}/kesk-fuzz-${tag})
@@ -16,7 +17,7 @@ file(COPY ${seeds} DESTINATION ${WORK}/corpus)
 
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env TMPDIR=${scratch}
-          ${FUZZER} -max_total_time=${SECONDS} -timeout=10 -print_final_stats=1
+          ${FUZZER} -max_total_time=${SECONDS} -timeout=${TIMEOUT} -print_final_stats=1
           -artifact_prefix=${WORK}/findings/ ${WORK}/corpus
   RESULT_VARIABLE status
   ERROR_VARIABLE log

@@ -46,10 +46,18 @@ struct CelCursor {
   bool ended;  // the data ended inside the cel: its remaining rows are transparent
 };
 
+// The longest view: a resource holds at most 65535 bytes, and bytes past them are not read.
+constexpr size_t kMaxViewLength = 65535;
+
 // A view's sprite sheet, given one row at a time so that no sheet is ever held whole.
 struct ViewSheet {
   const uint8_t* data;
   size_t length;
+  // For each position of the data, the next 0x00 (a row's end) at or after it, and the next
+  // byte that paints a pixel or ends a row; `length` where there is none. With them a cel
+  // row costs its width however many bytes it spans, and cels of many loops may share them.
+  uint16_t next_row_end[kMaxViewLength + 1];
+  uint16_t next_painting[kMaxViewLength + 1];
   uint32_t width;  // in sheet pixels; 1 x 1 for a sheet with no pixels
   uint32_t height;
   bool blank;  // the 1 x 1 transparent sheet

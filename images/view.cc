@@ -109,28 +109,51 @@ void skip_to_loop_with_rows(ViewSheet* sheet) {
 }
 
 // Decodes the cel's next row into `pixels` (its width, transparent where no run reached),
-// reading up to and past the row's closing 0x00.
+// and moves past the row's closing 0x00. Once the width is full the rest of the row paints
+// nothing, and runs of length 0 never paint, so both are skipped over whole.
 void decode_cel_row(ViewSheet* sheet, CelCursor* cursor, uint8_t* pixels) {
   memset(pixels, kTransparentIndex, cursor->width);
   if (cursor->ended) {
     return;
   }
+  size_t position = cursor->position;
   int column = 0;
-  for (;;) {
-    if (cursor->position >= sheet->length) {
-      cursor->ended = true;
-      return;
+  while (column < cursor->width) {
+    position = sheet->next_painting[position];
+    if (position >= sheet->length || sheet->data[position] == 0) {
+      break;
     }
-    uint8_t run = sheet->data[cursor->position++];
-    if (run == 0) {
-      return;
-    }
+    uint8_t run = sheet->data[position++];
     uint8_t colour = run >> 4;
     uint8_t shown = colour == cursor->key ? kTransparentIndex : colour;
-    // Pixels past the cel's width are dropped.
     for (int count = run & 0x0F; count > 0 && column < cursor->width; --count) {
       pixels[column++] = shown;
     }
+  }
+  position = position >= sheet->length ? sheet->length : sheet->next_row_end[position];
+  if (position >= sheet->length) {
+    cursor->ended = true;
+    return;
+  }
+  cursor->position = static_cast<uint32_t>(position + 1);
+}
+
+// Fills the two look-ahead tables, from the end of the data back.
+void index_rows(ViewSheet* sheet) {
+  uint16_t row_end = static_cast<uint16_t>(sheet->length);
+  uint16_t painting = row_end;
+  sheet->next_row_end[sheet->length] = row_end;
+  sheet->next_painting[sheet->length] = painting;
+  for (size_t position = sheet->length; position-- > 0;) {
+    uint8_t byte = sheet->data[position];
+    if (byte == 0) {
+      row_end = static_cast<uint16_t>(position);
+    }
+    if (byte == 0 || (byte & 0x0F) != 0) {
+      painting = static_cast<uint16_t>(position);
+    }
+    sheet->next_row_end[position] = row_end;
+    sheet->next_painting[position] = painting;
   }
 }
 
@@ -138,7 +161,8 @@ void decode_cel_row(ViewSheet* sheet, CelCursor* cursor, uint8_t* pixels) {
 
 void start_view_sheet(const uint8_t* data, size_t length, ViewSheet* sheet) {
   sheet->data = data;
-  sheet->length = length;
+  sheet->length = length < kMaxViewLength ? length : kMaxViewLength;
+  length = sheet->length;
   uint64_t width = 0;
   uint64_t height = 0;
   int loops = loop_count(data, length);
@@ -159,6 +183,7 @@ void start_view_sheet(const uint8_t* data, size_t length, ViewSheet* sheet) {
   sheet->loop_row = 0;
   sheet->loop_height = 0;
   if (!sheet->blank) {
+    index_rows(sheet);
     skip_to_loop_with_rows(sheet);
   }
 }

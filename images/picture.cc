@@ -331,27 +331,27 @@ void draw_with_pen(Painter* painter) {
   }
 }
 
-// F0, F2 and F9 take the next byte whatever it is; at the end of the data they change
-// nothing.
+// F0 and F2: a screen's colour, from the next byte whatever it is, and drawing on that
+// screen turned on. At the end of the data they change nothing.
+void set_colour(Painter* painter, uint8_t* colour, bool* drawing_on) {
+  int argument = read_top_level(painter);
+  if (argument >= 0) {
+    *colour = static_cast<uint8_t>(argument & 0x0F);
+    *drawing_on = true;
+  }
+}
+
 void run_command(Painter* painter, int command) {
   int argument;
   switch (command) {
     case 0xF0:
-      argument = read_top_level(painter);
-      if (argument >= 0) {
-        painter->visual_colour = static_cast<uint8_t>(argument & 0x0F);
-        painter->visual_on = true;
-      }
+      set_colour(painter, &painter->visual_colour, &painter->visual_on);
       break;
     case 0xF1:
       painter->visual_on = false;
       break;
     case 0xF2:
-      argument = read_top_level(painter);
-      if (argument >= 0) {
-        painter->priority_colour = static_cast<uint8_t>(argument & 0x0F);
-        painter->priority_on = true;
-      }
+      set_colour(painter, &painter->priority_colour, &painter->priority_on);
       break;
     case 0xF3:
       painter->priority_on = false;
@@ -372,6 +372,7 @@ void run_command(Painter* painter, int command) {
       draw_fills(painter);
       break;
     case 0xF9:
+      // The pen byte is the next byte whatever it is.
       argument = read_top_level(painter);
       if (argument >= 0) {
         painter->pen = static_cast<uint8_t>(argument);

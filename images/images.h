@@ -86,6 +86,13 @@ enum PngPalette {
 constexpr size_t kPngChunkData = 32768;
 // zlib's default level: files close to the smallest, at a fraction of the highest level's cost.
 constexpr int kPngCompressionLevel = 6;
+// Sprite sheets of millions of pixels take a faster level, a few percent larger, so that no
+// image takes long to write.
+constexpr uint64_t kLargeImagePixels = 1u << 20;
+constexpr int kLargeImageCompressionLevel = 4;
+
+// The zlib level an image of this size is deflated at.
+int png_compression_level(uint32_t width, uint32_t height);
 constexpr size_t kPngRowBytes = 1 + kMaxSheetWidth;
 
 // An indexed-colour, non-interlaced PNG under construction. Rows go in one at a time with

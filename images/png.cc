@@ -88,9 +88,14 @@ void close_data_chunk(PngEncoder* png, bool last) {
 
 }  // namespace
 
+int png_compression_level(uint32_t width, uint32_t height) {
+  return static_cast<uint64_t>(width) * height > kLargeImagePixels ? kLargeImageCompressionLevel
+                                                                   : kPngCompressionLevel;
+}
+
 bool start_png(PngEncoder* png, uint32_t width, uint32_t height, PngPalette palette) {
   memset(&png->zlib, 0, sizeof png->zlib);
-  if (deflateInit(&png->zlib, kPngCompressionLevel) != Z_OK) {
+  if (deflateInit(&png->zlib, png_compression_level(width, height)) != Z_OK) {
     png->zlib_open = false;
     return false;
   }
@@ -111,10 +116,14 @@ void put_png_row(PngEncoder* png, const uint8_t* indices) {
   if (png->bits_per_pixel == 8) {
     memcpy(png->row + 1, indices, png->width);
   } else {
-    // Two pixels a byte, the first in the high nibble.
-    memset(png->row + 1, 0, size - 1);
-    for (uint32_t x = 0; x < png->width; ++x) {
-      png->row[1 + x / 2] |= static_cast<unsigned char>((indices[x] & 0x0F) << (x % 2 ? 0 : 4));
+    // Two pixels a byte, the first in the high nibble; an odd last pixel stands alone.
+    uint32_t pairs = png->width / 2;
+    for (uint32_t i = 0; i < pairs; ++i) {
+      png->row[1 + i] =
+          static_cast<unsigned char>((indices[2 * i] & 0x0F) << 4 | (indices[2 * i + 1] & 0x0F));
+    }
+    if (png->width % 2 != 0) {
+      png->row[1 + pairs] = static_cast<unsigned char>((indices[png->width - 1] & 0x0F) << 4);
     }
   }
   png->zlib.next_in = png->row;

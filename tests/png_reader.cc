@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <regex>
 
 namespace {
 
@@ -17,6 +16,22 @@ constexpr uint8_t kNoColour = 0xFF;  // an index past the palette
 
 uint32_t big_endian(const unsigned char* at) {
   return uint32_t{at[0]} << 24 | uint32_t{at[1]} << 16 | uint32_t{at[2]} << 8 | at[3];
+}
+
+// IHDR, PLTE, an optional tRNS, one or more IDAT, then IEND, as "IHDR PLTE IDAT IEND ".
+bool chunks_in_order(const std::string& order) {
+  size_t at = 10;
+  if (order.compare(0, at, "IHDR PLTE ") != 0) {
+    return false;
+  }
+  if (order.compare(at, 5, "tRNS ") == 0) {
+    at += 5;
+  }
+  size_t data_chunks = 0;
+  for (; order.compare(at, 5, "IDAT ") == 0; at += 5) {
+    ++data_chunks;
+  }
+  return data_chunks > 0 && order.compare(at, std::string::npos, "IEND ") == 0;
 }
 
 bool fail(std::string* error, const std::string& why) {
@@ -47,8 +62,7 @@ bool read_png(const std::vector<unsigned char>& file, PngPixels* pixels, std::st
     at += 12 + size;
     order += type + " ";
   }
-  if (!std::regex_match(order, std::regex("IHDR PLTE (tRNS )?(IDAT )+IEND ")) ||
-      at != file.size() || header.size() != 13) {
+  if (!chunks_in_order(order) || at != file.size() || header.size() != 13) {
     return fail(error, "chunks out of place: " + order + std::to_string(file.size() - at));
   }
   uint32_t width = big_endian(&header[0]);

@@ -213,14 +213,31 @@ TEST(DrawImages, EveryPictureThenEveryView) {
                "....11");
 }
 
-// A sheet that compresses badly, so that its PNG outgrows the file size limit.
-TEST(DrawImages, FailedWriteIsReported) {
+// An image that cannot be created ends the run as an extracted file does; so does one that
+// cannot be written: a sheet that compresses badly, so that its PNG outgrows the file size
+// limit.
+TEST(DrawImages, OutputFailuresEndTheRun) {
+  FileTree game;
+  add_resource(game, 1, 3, 0, {0xFF});
+  add_resource(game, 2, 1, 0, kMirroredView);
+  game["picture.3.png/"] = {};
+  game["view"] = bytes_of("not a directory");
+  ScratchRun single = run_in_scratch(game, {"--png", "-p", "3"});
+  EXPECT_EQ(single.result.out,
+            kBanner + "Drawing picture.3... Error!\nCannot open picture.3.png.\n");
+  EXPECT_EQ(single.result.status, 1);
+  ScratchRun bulk = run_in_scratch(game, {"--png", "-v", "ALL"});
+  EXPECT_EQ(bulk.result.out,
+            kBanner + "Drawing view files... Error!\nCannot open view/view.1.png.\n");
+  EXPECT_EQ(bulk.result.status, 1);
+  EXPECT_EQ(bulk.tree, game);
+
   Bytes view = {1, 1, 1, 0, 0, 7, 0, 1, 3, 0, 200, 250, 0x0F};
   Bytes noise = pattern_bytes(15000, 9);
   for (size_t i = 0; i < noise.size(); ++i) {
     view.push_back(i % 60 == 59 ? 0 : (noise[i] | 0x01));
   }
-  FileTree game;
+  game.clear();
   add_resource(game, 2, 0, 0, view);
   RunOptions options;
   options.file_size_limit = kWriteLimit;
@@ -241,6 +258,8 @@ TEST(DrawImages, LongOptions) {
       {{"--png", "-p", "5", "6"}, 2, "too many arguments"},
       {{"--png", "-p", "x"}, 2, "'x' is not a resource number"},
       {{"--png", "-v", "+5"}, 2, "'+5' is not a resource number"},
+      {{"--png", "-v", ""}, 2, "'' is not a resource number"},
+      {{"--png", "-v", "2147483648"}, 2, "'2147483648' is not a resource number"},
       {{"-p", "5", "--png"}, 2, "'--png' must come first"},
   };
   FileTree game;

@@ -125,6 +125,15 @@ std::vector<PictureCase> picture_cases() {
        {0xF0, 0, 0xF9, 0x31, 0xFA, 4, 20, 20, 0xFF},
        {{19, 19, 0}, {19, 20, 0}, {20, 21, 0}},
        {}},
+      // A stamp is held inside the screen at the top, left and bottom edges.
+      {"pen at the edges",
+       {0xF0, 0, 0xF9, 2, 0xFA, 0, 0, 0, 167, 0xFF},
+       joined(joined(run_of(1, 1, 0, 0, 0), run_of(0, 2, 1, 3, 0)),
+              joined(joined(run_of(1, 1, 4, 4, 0), run_of(1, 1, 163, 163, 0)),
+                     joined(run_of(0, 2, 164, 166, 0), run_of(1, 1, 167, 167, 0)))),
+       {}},
+      // Commands whose first point is cut short draw nothing.
+      {"cut short", {0xF0, 1, 0xF4, 0xF5, 5, 0xF6, 0xF7, 0xF8, 9, 0xFA, 0xFF}, {}, {}},
       // FB ends the line and is skipped with the bytes after it, coordinates are clamped,
       // a lone x at the end is dropped, and the data ends without FF.
       {"damaged",

@@ -21,20 +21,10 @@ ViewSheet sheet;
 PngEncoder encoder;
 uint8_t image_row[kMaxSheetWidth];
 
-[[noreturn]] void fail_write() {
-  printf("Error!\nWrite error!\n");
-  exit(1);
-}
-
 FILE* create_image_file(const OutputDirectory& directory, const char* name) {
   FILE* file = create_output_file(directory, name);
   if (file == nullptr) {
-    if (directory.name[0] != '\0') {
-      printf("Error!\nCannot open %s/%s.\n", directory.name, name);
-    } else {
-      printf("Error!\nCannot open %s.\n", name);
-    }
-    exit(1);
+    fail_to_create_output(directory, name);
   }
   return file;
 }
@@ -52,7 +42,7 @@ void write_ready_bytes(FILE* file) {
   for (size_t size = take_png_bytes(&encoder, &bytes); size > 0;
        size = take_png_bytes(&encoder, &bytes)) {
     if (fwrite(bytes, 1, size, file) != size) {
-      fail_write();
+      fail_to_write_output();
     }
   }
 }
@@ -62,7 +52,7 @@ void end_image(FILE* file) {
   write_ready_bytes(file);
   close_png(&encoder);
   if (close_output_file(file) != 0) {
-    fail_write();
+    fail_to_write_output();
   }
 }
 

@@ -101,6 +101,12 @@ bool next_walk_resource(ResourceWalk* walk, int* index, ResourceData* data);
 // Closes the directory file.
 void finish_resource_walk(ResourceWalk* walk);
 
+// Report an output file that cannot be created ("Error!\nCannot open %s.\n", naming it
+// "%s/%s" inside a type directory) or written ("Error!\nWrite error!\n"), and end the
+// process with status 1: the endings of every output made from resources.
+[[noreturn]] void fail_to_create_output(const OutputDirectory& directory, const char* name);
+[[noreturn]] void fail_to_write_output();
+
 // Copies resource `number` of the type into "%s.%d" in the working directory.
 // Ends the process with status 1 on every fatal failure.
 void extract_resource(int type, int number);

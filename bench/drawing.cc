@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "bench/image_inputs.h"
 #include "images/images.h"
 
@@ -47,18 +48,8 @@ ViewSheet sheet;
 PngEncoder encoder;
 uint8_t image_row[kMaxSheetWidth];
 
-bool starts_with(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // The times, in seconds, of several pieces of work timed in rounds: each round runs every
@@ -292,10 +283,6 @@ Figures time_view(const ImageInput& input, double budget) {
   return figures;
 }
 
-const char* verdict(bool met) {
-  return met ? "met" : "MISSED";
-}
-
 double ms(double seconds) {
   return seconds * 1e3;
 }
@@ -366,24 +353,6 @@ void print_targets(const std::vector<Figures>& pictures, const std::vector<Figur
 }
 
 // --- kesk --png on the game ---------------------------------------------------------------
-
-// The largest useful heap size among the snapshots of a massif profile, with the allocator's
-// overhead at that snapshot.
-bool massif_peak(const std::string& path, long& heap, long& extra) {
-  std::ifstream profile(path);
-  std::string line;
-  long snapshot_heap = 0;
-  heap = -1;
-  while (std::getline(profile, line)) {
-    if (starts_with(line, "mem_heap_B=")) {
-      snapshot_heap = atol(line.c_str() + 11);
-    } else if (starts_with(line, "mem_heap_extra_B=") && snapshot_heap > heap) {
-      heap = snapshot_heap;
-      extra = atol(line.c_str() + 17);
-    }
-  }
-  return heap >= 0;
-}
 
 // Every PNG that kesk --png must leave in the game directory.
 std::vector<std::string> expected_images() {
@@ -460,25 +429,6 @@ bool run_kesk_on_game(const Options& options) {
     printf("  target: at most %ld KiB: %s\n", kHeapTarget / 1024, verdict(heap <= kHeapTarget));
   }
   return true;
-}
-
-// The game goes to /dev/shm where it is a writable directory, so that kesk's time is not a
-// disk's.
-void prefer_ram_file_system() {
-  struct stat info;
-  if (stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) && access("/dev/shm", W_OK) == 0) {
-    setenv("TMPDIR", "/dev/shm", 1);
-  }
-}
-
-std::string load_averages() {
-  double load[3];
-  if (getloadavg(load, 3) != 3) {
-    return "unknown";
-  }
-  char text[64];
-  snprintf(text, sizeof text, "%.2f %.2f %.2f", load[0], load[1], load[2]);
-  return text;
 }
 
 bool parse_options(int argc, char** argv, Options& options) {

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "bench/bench_game.h"
+#include "bench/bench_support.h"
 
 namespace {
 
@@ -62,16 +63,6 @@ struct Comparison {
   Figures first;
   Figures second;
 };
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-bool starts_with(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 bool parse_options(int argc, char** argv, Options& options) {
   if (argc < 3) {
@@ -385,24 +376,6 @@ Comparison comparison_of(const Pairing& pairing) {
   return comparison;
 }
 
-// The largest useful heap size among the snapshots of a massif profile, with the allocator's
-// overhead at that snapshot.
-bool massif_peak(const std::string& path, long& heap, long& extra) {
-  std::ifstream profile(path);
-  std::string line;
-  long snapshot_heap = 0;
-  heap = -1;
-  while (std::getline(profile, line)) {
-    if (starts_with(line, "mem_heap_B=")) {
-      snapshot_heap = atol(line.c_str() + 11);
-    } else if (starts_with(line, "mem_heap_extra_B=") && snapshot_heap > heap) {
-      heap = snapshot_heap;
-      extra = atol(line.c_str() + 17);
-    }
-  }
-  return heap >= 0;
-}
-
 struct HeapProfile {
   int entries = 0;
   long heap = -1;  // bytes requested at the peak; -1 when not profiled
@@ -470,10 +443,6 @@ double marginal_cost(double wall, double fixed_wall, int entries) {
   return (wall - fixed_wall) / (4.0 * (entries - 1));
 }
 
-const char* verdict(bool met) {
-  return met ? "met" : "MISSED";
-}
-
 void print_measurements(const Options& options, const Comparison& fixed,
                         const std::vector<Comparison>& results) {
   printf(
@@ -538,26 +507,6 @@ void print_name_case(const Options& options, const Comparison& m) {
   printf("  target: wall ratio upper / lower case at most %.2f: %.3f, %s (cpu ratio %.3f)\n",
          kUpperCaseRatioTarget, ratio, verdict(ratio <= kUpperCaseRatioTarget),
          upper.cpu / lower.cpu);
-}
-
-// The games go to /dev/shm where it is a writable directory: file creation costs on a disk
-// would hide the programs' own.
-void prefer_ram_file_system() {
-  struct stat info;
-  if (stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode) && access("/dev/shm", W_OK) == 0) {
-    setenv("TMPDIR", "/dev/shm", 1);
-  }
-}
-
-// The load averages over 1, 5 and 15 minutes, for judging how quiet the machine was.
-std::string load_averages() {
-  double load[3];
-  if (getloadavg(load, 3) != 3) {
-    return "unknown";
-  }
-  char text[64];
-  snprintf(text, sizeof text, "%.2f %.2f %.2f", load[0], load[1], load[2]);
-  return text;
 }
 
 }  // namespace

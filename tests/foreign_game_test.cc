@@ -71,8 +71,8 @@ bool posix_only() {
 TEST(ForeignGame, UpperCaseNamesExtractAsTheirLowerCaseCopy) {
   const FileTree lower = small_game();
   const FileTree upper = with_upper_case_names(lower);
-  const std::vector<std::vector<std::string>> commands = {
-      {"-a"}, {"-l", "2"}, {"-v", "ALL"}, {"-o"}, {"-w"}};
+  const std::vector<std::vector<std::string>> commands = {{"-a"}, {"-l", "2"}, {"-v", "ALL"},
+                                                          {"-o"}, {"-w"},      {"--png"}};
   for (const std::vector<std::string>& args : commands) {
     ScratchRun expected = run_in_scratch(lower, args);
     ScratchRun run = run_in_scratch(upper, args);
@@ -162,6 +162,7 @@ TEST(ForeignGame, ReplacesLinksAtOutputNamesAndTouchesNothingOutside) {
   const std::string kept = outside + "/kept";
   FileTree game = small_game();
   game["logic/"] = {};
+  game["view/"] = {};
   struct Case {
     std::vector<std::string> args;
     SpecialFile link;
@@ -175,6 +176,8 @@ TEST(ForeignGame, ReplacesLinksAtOutputNamesAndTouchesNothingOutside) {
       {{"-o"}, {SpecialFile::kHardLink, "object.new", "object"}},
       {{"-w"}, {SpecialFile::kSymbolicLink, "words.txt", kept}},
       {{"-w"}, {SpecialFile::kHardLink, "words.txt", "words.tok"}},
+      {{"--png", "-p", "0"}, {SpecialFile::kSymbolicLink, "picture.0.priority.png", kept}},
+      {{"--png"}, {SpecialFile::kSymbolicLink, "view/view.1.png", kept}},
   };
   for (const Case& c : cases) {
     ScratchRun expected = run_in_scratch(game, c.args);
@@ -194,6 +197,12 @@ TEST(ForeignGame, ReplacesLinksAtOutputNamesAndTouchesNothingOutside) {
                                 "Error!\nCannot open logic/logic.0.\n");
   EXPECT_EQ(run.result.status, 1);
   EXPECT_EQ(run.tree, merged(linked, {{"logic", bytes_of("-> " + outside + "/room")}}));
+  EXPECT_EQ(read_tree(outside), outside_files);
+  run = run_in_scratch(linked, {"--png"},
+                       {{SpecialFile::kSymbolicLink, "picture", outside + "/room"}});
+  EXPECT_EQ(run.result.out,
+            kBanner + "Drawing picture files... Error!\nCannot open picture/picture.0.png.\n");
+  EXPECT_EQ(run.result.status, 1);
   EXPECT_EQ(read_tree(outside), outside_files);
   // With nothing to extract, the walk ends as usual.
   run = run_in_scratch({{"logdir", {}}}, {"-l", "ALL"},

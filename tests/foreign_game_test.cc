@@ -262,6 +262,12 @@ TEST(ForeignGame, NeverWaitsOnFifosNorOpensDirectoriesInPlaceOfFiles) {
        1},
       {game, fifo("object.new"), {"-o"}, "Couldn't create outfile!\n", 0},
       {game, fifo("words.txt"), {"-w"}, "Couldn't create outfile!\n", 0},
+      {without("picdir"), fifo("picdir"), {"--png"}, "Cannot open picdir.", 1},
+      {game,
+       fifo("picture.0.png"),
+       {"--png", "-p", "0"},
+       "Drawing picture.0... Error!\nCannot open picture.0.png.\n",
+       1},
   };
   RunOptions options;
   options.time_limit_seconds = 20;

@@ -21,21 +21,6 @@ ViewSheet sheet;
 PngEncoder encoder;
 uint8_t image_row[kMaxSheetWidth];
 
-FILE* create_image_file(const OutputDirectory& directory, const char* name) {
-  FILE* file = create_output_file(directory, name);
-  if (file == nullptr) {
-    fail_to_create_output(directory, name);
-  }
-  return file;
-}
-
-void start_image(uint32_t width, uint32_t height, PngPalette palette) {
-  if (!start_png(&encoder, width, height, palette)) {
-    printf("Error!\nNot enough memory!\n");
-    exit(1);
-  }
-}
-
 // Writes out what the encoder has ready.
 void write_ready_bytes(FILE* file) {
   const unsigned char* bytes;
@@ -45,6 +30,21 @@ void write_ready_bytes(FILE* file) {
       fail_to_write_output();
     }
   }
+}
+
+// Creates the image file and writes its first bytes, the header and the palette.
+FILE* start_image(const OutputDirectory& directory, const char* name, uint32_t width,
+                  uint32_t height, PngPalette palette) {
+  FILE* file = create_output_file(directory, name);
+  if (file == nullptr) {
+    fail_to_create_output(directory, name);
+  }
+  if (!start_png(&encoder, width, height, palette)) {
+    printf("Error!\nNot enough memory!\n");
+    exit(1);
+  }
+  write_ready_bytes(file);
+  return file;
 }
 
 void end_image(FILE* file) {
@@ -57,9 +57,7 @@ void end_image(FILE* file) {
 }
 
 void write_screen(const OutputDirectory& directory, const char* name, const uint8_t* screen) {
-  FILE* file = create_image_file(directory, name);
-  start_image(kScreenImageWidth, kPictureHeight, kPngScreenColours);
-  write_ready_bytes(file);
+  FILE* file = start_image(directory, name, kScreenImageWidth, kPictureHeight, kPngScreenColours);
   for (int y = 0; y < kPictureHeight; ++y) {
     const uint8_t* pixels = screen + y * kPictureWidth;
     for (int x = 0; x < kPictureWidth; ++x) {
@@ -85,10 +83,8 @@ void write_picture(const ResourceData& data, int number, const OutputDirectory& 
 void write_view(const ResourceData& data, int number, const OutputDirectory& directory) {
   char name[32];
   snprintf(name, sizeof name, "view.%d.png", number);
-  FILE* file = create_image_file(directory, name);
   start_view_sheet(data.bytes, data.length, &sheet);
-  start_image(sheet.width, sheet.height, kPngSpriteColours);
-  write_ready_bytes(file);
+  FILE* file = start_image(directory, name, sheet.width, sheet.height, kPngSpriteColours);
   for (uint32_t y = 0; y < sheet.height; ++y) {
     next_view_sheet_row(&sheet, image_row);
     put_png_row(&encoder, image_row);

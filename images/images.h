@@ -108,7 +108,6 @@ struct PngEncoder {
   // The bytes of the file not yet taken: the header chunks, or one whole IDAT chunk, or the
   // last IDAT chunk and IEND.
   size_t ready;
-  size_t taken;
   unsigned char output[8 + kPngChunkData + 4 + 12];
   unsigned char row[kPngRowBytes];
 };

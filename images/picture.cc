@@ -94,6 +94,16 @@ void plot(Painter* painter, int x, int y) {
   plot_index(painter, y * kPictureWidth + x);
 }
 
+// Reads a line command's first point and plots it; false when the command is cut short
+// before it.
+bool start_lines(Painter* painter, Point* current) {
+  if (!read_point(painter, current)) {
+    return false;
+  }
+  plot(painter, current->x, current->y);
+  return true;
+}
+
 // Steps from one end to the other, moving along the minor axis whenever its counter,
 // started at half the major distance, reaches the major distance.
 void draw_line(Painter* painter, Point from, Point to) {
@@ -126,10 +136,9 @@ void draw_line(Painter* painter, Point from, Point to) {
 // a new y, each drawing a straight leg from the current point.
 void draw_corner_lines(Painter* painter, bool x_first) {
   Point current;
-  if (!read_point(painter, &current)) {
+  if (!start_lines(painter, &current)) {
     return;
   }
-  plot(painter, current.x, current.y);
   bool next_is_x = x_first;
   for (int value = read_argument(painter); value >= 0; value = read_argument(painter)) {
     Point next = current;
@@ -146,10 +155,9 @@ void draw_corner_lines(Painter* painter, bool x_first) {
 
 void draw_absolute_lines(Painter* painter) {
   Point current;
-  if (!read_point(painter, &current)) {
+  if (!start_lines(painter, &current)) {
     return;
   }
-  plot(painter, current.x, current.y);
   Point next;
   while (read_point(painter, &next)) {
     draw_line(painter, current, next);
@@ -168,10 +176,9 @@ int step_coordinate(int value, int step, int limit) {
 
 void draw_relative_lines(Painter* painter) {
   Point current;
-  if (!read_point(painter, &current)) {
+  if (!start_lines(painter, &current)) {
     return;
   }
-  plot(painter, current.x, current.y);
   for (int step = read_argument(painter); step >= 0; step = read_argument(painter)) {
     Point next;
     next.x = step_coordinate(current.x, step >> 4, kRightmostColumn);

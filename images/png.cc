@@ -83,7 +83,6 @@ void close_data_chunk(PngEncoder* png, bool last) {
   }
   png->chunk_fill = 0;
   png->ready = size;
-  png->taken = 0;
 }
 
 }  // namespace
@@ -106,7 +105,6 @@ bool start_png(PngEncoder* png, uint32_t width, uint32_t height, PngPalette pale
   png->finished = false;
   png->chunk_fill = 0;
   png->ready = add_header_chunks(png->output, width, height, png->bits_per_pixel, palette);
-  png->taken = 0;
   return true;
 }
 
@@ -137,14 +135,13 @@ void finish_png(PngEncoder* png) {
 }
 
 size_t take_png_bytes(PngEncoder* png, const unsigned char** bytes) {
-  if (png->taken < png->ready) {
-    *bytes = png->output + png->taken;
-    size_t size = png->ready - png->taken;
-    png->taken = png->ready;
+  // What is ready is taken whole, which leaves the output buffer free for the next chunk.
+  if (png->ready > 0) {
+    *bytes = png->output;
+    size_t size = png->ready;
+    png->ready = 0;
     return size;
   }
-  png->ready = 0;
-  png->taken = 0;
   if (png->finished) {
     return 0;
   }

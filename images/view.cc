@@ -50,34 +50,16 @@ int loop_count(const uint8_t* data, size_t length) {
   return length < kViewHeaderSize ? 0 : data[2];
 }
 
-// The sheet width a loop's cels take and the height of its tallest cel.
-void measure_loop(const uint8_t* data, size_t length, int loop, uint32_t* width, int* height) {
-  *width = 0;
-  *height = 0;
-  uint32_t offset;
-  if (!find_loop(data, length, loop, &offset)) {
-    return;
-  }
-  int cels = data[offset];
-  for (int cel = 0; cel < cels; ++cel) {
-    CelCursor cursor;
-    if (find_cel(data, length, offset, cel, &cursor)) {
-      *width += 2u * cursor.width;
-      if (cursor.height > *height) {
-        *height = cursor.height;
-      }
-    }
-  }
-}
-
-// Makes ready the cels of the sheet's current loop and its height.
-void start_loop(ViewSheet* sheet) {
+// Makes ready the cels of the sheet's current loop and its height; gives the sheet width
+// they take.
+uint32_t start_loop(ViewSheet* sheet) {
   sheet->cel_count = 0;
   sheet->loop_row = 0;
   sheet->loop_height = 0;
+  uint32_t width = 0;
   uint32_t offset;
   if (!find_loop(sheet->data, sheet->length, sheet->loop, &offset)) {
-    return;
+    return width;
   }
   int cels = sheet->data[offset];
   for (int cel = 0; cel < cels; ++cel) {
@@ -92,8 +74,10 @@ void start_loop(ViewSheet* sheet) {
     if (cursor->height > sheet->loop_height) {
       sheet->loop_height = cursor->height;
     }
+    width += 2u * cursor->width;
     ++sheet->cel_count;
   }
+  return width;
 }
 
 // Moves on to the next loop that has rows to give.
@@ -162,18 +146,16 @@ void index_rows(ViewSheet* sheet) {
 void start_view_sheet(const uint8_t* data, size_t length, ViewSheet* sheet) {
   sheet->data = data;
   sheet->length = length < kMaxViewLength ? length : kMaxViewLength;
-  length = sheet->length;
+  // The sheet's size: every loop laid out once, as it will be when drawn.
   uint64_t width = 0;
   uint64_t height = 0;
-  int loops = loop_count(data, length);
-  for (int loop = 0; loop < loops; ++loop) {
-    uint32_t loop_width;
-    int loop_height;
-    measure_loop(data, length, loop, &loop_width, &loop_height);
+  int loops = loop_count(data, sheet->length);
+  for (sheet->loop = 0; sheet->loop < loops; ++sheet->loop) {
+    uint32_t loop_width = start_loop(sheet);
     if (loop_width > width) {
       width = loop_width;
     }
-    height += static_cast<uint64_t>(loop_height);
+    height += static_cast<uint64_t>(sheet->loop_height);
   }
   sheet->blank = width == 0 || height == 0 || width * height > kMaxSheetPixels;
   sheet->width = sheet->blank ? 1 : static_cast<uint32_t>(width);

@@ -48,8 +48,9 @@ bool load_resource(int type, int number, const char* progress, ResourceData* dat
   }
 
   EntryResource resource = open_entry_resource(entry);
-  // Taken as unsigned, a negative length is always too big; a length of 0 is accepted.
-  if (static_cast<unsigned>(resource.length) > static_cast<unsigned>(kMaxResourceLength)) {
+  // The field holds no more than kMaxResourceLength, so only a volume file that ends inside
+  // it, which gives a negative length, is refused; a length of 0 is accepted.
+  if (resource.length < 0) {
     printf("Error!\n %s.%d - file too big!\n", type_name, number);
     close_entry_resource(&resource);
     return false;

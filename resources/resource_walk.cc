@@ -17,14 +17,13 @@ void start_resource_walk(int type, const char* progress, ResourceWalk* walk) {
   walk->size = measure_file(walk->directory);
   walk->next_index = 0;
   walk->type = type;
-  walk->over = false;
 }
 
 bool next_walk_resource(ResourceWalk* walk, int* index, ResourceData* data) {
   const char* type_name = resource_types.type_names[walk->type];
   *data = ResourceData{nullptr, 0};
   // Entry numbers are printed with %d, so the walk stops at the largest int.
-  while (!walk->over && walk->next_index * 3 < walk->size && walk->next_index <= INT_MAX) {
+  while (walk->next_index * 3 < walk->size && walk->next_index <= INT_MAX) {
     int entry_index = static_cast<int>(walk->next_index++);
     DirectoryEntry entry;
     // A short read is a trailing partial entry, which is passed over, or a file that has
@@ -48,7 +47,6 @@ bool next_walk_resource(ResourceWalk* walk, int* index, ResourceData* data) {
     *index = entry_index;
     return true;
   }
-  walk->over = true;
   return false;
 }
 

@@ -82,7 +82,6 @@ struct ResourceWalk {
   int64_t size;        // its size when the walk started
   int64_t next_index;  // the entry read next
   int type;
-  bool over;  // set when the entries have run out
 };
 
 // Opens the type's directory file (else "Cannot open %s." with no line end, and exit status

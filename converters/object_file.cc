@@ -11,7 +11,7 @@ void xor_object_buffer(unsigned char* buffer, size_t length) {
   constexpr size_t kBlock = size_t{kObjectKeyLength} * 16;
   unsigned char key_block[kBlock];
   for (size_t i = 0; i < kBlock; ++i) {
-    key_block[i] = static_cast<unsigned char>(kObjectKey[i % kObjectKeyLength]);
+    key_block[i] = kObjectKey[i % kObjectKeyLength];
   }
   size_t whole = length - length % kBlock;
   for (size_t start = 0; start < whole; start += kBlock) {

@@ -20,10 +20,13 @@ int read_big_endian_pair(FILE* input) {
 
 // Reads one record's characters into the word buffer from position `position` on, and
 // terminates the word. Characters past the buffer's last character are read and dropped.
-void read_word_characters(FILE* input, int position, char* word) {
+// Returns how many bytes were read.
+int read_word_characters(FILE* input, int position, char* word) {
+  int count = 0;
   int byte;
   do {
     byte = fgetc(input);
+    ++count;
     if (position < kLongestWord) {
       word[position] = static_cast<char>((byte ^ 0x7F) & 0x7F);
     }
@@ -31,23 +34,44 @@ void read_word_characters(FILE* input, int position, char* word) {
     // Bit 7 marks the word's last byte; -1 at end of file has it set as well.
   } while ((byte & 0x80) == 0 && !feof(input));
   word[position < kLongestWord ? position : kLongestWord] = '\0';
+  return count;
 }
 
-// Writes the lines of one letter's word list, which starts at `offset`. The word buffer
-// keeps the previous word's characters, as the prefix counts expect.
-bool write_letter_words(FILE* input, FILE* output, int offset, char* word) {
+// The smallest letter offset above `offset`, or -1 when there is none: where the next
+// letter's list starts.
+int next_letter_offset(const int* offsets, int offset) {
+  int next = -1;
+  for (int letter = 0; letter < kLetterCount; ++letter) {
+    if (offsets[letter] > offset && (next < 0 || offsets[letter] < next)) {
+      next = offsets[letter];
+    }
+  }
+  return next;
+}
+
+// Writes the lines of one letter's word list, which starts at `offset` and runs up to the
+// next letter's offset `list_end` (-1: to the end of the file). The word buffer keeps the
+// previous word's characters, as the prefix counts expect. A prefix count of 0 ends the
+// list only from `list_end` on: before it, the record is a word of its own (some games sort
+// capitalised names ahead of "a" under one offset, each starting afresh).
+bool write_letter_words(FILE* input, FILE* output, int offset, int list_end, char* word) {
   if (seek_file(input, offset, SEEK_SET) != 0) {
     return true;
   }
+  int position = offset;
   int prefix = fgetc(input);
+  ++position;
   bool written = true;
   // Offsets at or beyond the end of the file give a letter without words.
   while (!feof(input)) {
-    read_word_characters(input, prefix, word);
+    position += read_word_characters(input, prefix, word);
     int group = read_big_endian_pair(input);
+    position += 2;
     written = fprintf(output, "%03d %s\n", group, word) >= 0 && written;
+    int prefix_position = position;
     prefix = fgetc(input);
-    if (prefix == 0) {
+    ++position;
+    if (prefix == 0 && (list_end < 0 || prefix_position >= list_end)) {
       break;
     }
   }
@@ -81,7 +105,8 @@ void convert_vocabulary() {
     written = fprintf(output, "*** %c\n", 'A' + letter) >= 0 && written;
     // 0 marks a letter without words; a negative offset comes from a cut-short index.
     if (offsets[letter] > 0) {
-      written = write_letter_words(input, output, offsets[letter], word) && written;
+      int list_end = next_letter_offset(offsets, offsets[letter]);
+      written = write_letter_words(input, output, offsets[letter], list_end, word) && written;
     }
   }
   written = close_output_file(output) == 0 && written;

@@ -90,7 +90,8 @@ void add_resource_at(FileTree& game, int type, int number, unsigned volume, uint
 }
 
 Bytes object_cipher(const Bytes& data) {
-  static const char key[] = "Gray Pebble";
+  static const unsigned char key[] = {0x41, 0x76, 0x69, 0x73, 0x20, 0x44,
+                                      0x75, 0x72, 0x67, 0x61, 0x6E};
   Bytes out(data);
   for (size_t i = 0; i < out.size(); ++i) {
     out[i] = static_cast<unsigned char>(out[i] ^ key[i % 11]);
@@ -125,8 +126,8 @@ Bytes vocabulary_file(const std::vector<std::vector<WordRecord>>& letters) {
       Bytes bytes = encode_word_record(record);
       file.insert(file.end(), bytes.begin(), bytes.end());
     }
-    file.push_back(0);
   }
+  file.push_back(0);
   return file;
 }
 

@@ -41,7 +41,7 @@ void add_resource_at(FileTree& game, int type, int number, unsigned volume, uint
 void set_entry(FileTree& game, int type, int number, const Bytes& entry);
 
 // --- Side files ------------------------------------------------------------------------
-// XOR with "Gray Pebble", written here independently of the product's cipher.
+// XOR with the 11-byte object key, written here independently of the product's cipher.
 Bytes object_cipher(const Bytes& data);
 
 // One record of a word list, stored exactly as given (no prefix computing).
@@ -52,8 +52,9 @@ struct WordRecord {
 };
 // Encodes a record: prefix count, characters XOR 0x7F with bit 7 on the last, group.
 Bytes encode_word_record(const WordRecord& record);
-// A complete "words.tok": 26 big-endian offsets, then each non-empty letter's records and
-// a closing 0 byte. letters[i] is letter 'A' + i.
+// A complete "words.tok" as the games' own tools write it: 26 big-endian offsets, each
+// non-empty letter's records directly after the previous letter's, and one closing 0 byte.
+// letters[i] is letter 'A' + i.
 Bytes vocabulary_file(const std::vector<std::vector<WordRecord>>& letters);
 // Records for sorted (word, group) pairs of one letter, with the shared prefix counts.
 std::vector<WordRecord> compress_words(const std::vector<std::pair<std::string, int>>& words);

@@ -78,20 +78,33 @@ TEST(ConvertVocabulary, DecodesWordListsWithPrefixesAndGroups) {
        vocabulary_file({{}, {{0, "ball", 5}, {1, "e", 1234}, {2, "d", 65535}, {0, "box", 7}}}),
        {{'B', "005 ball\n1234 be\n65535 bed\n"}}},
       {"buffer starts empty", vocabulary_file({{{2, "x", 9}}}), {{'A', "009 \n"}}},
-      // "at" leaves "ly" behind its terminator; prefix 5 keeps that terminator. The buffer
-      // then carries "at" into C.
+      // "at" leaves "ly" behind its terminator; prefix 5 keeps that terminator. C's first
+      // record does not start afresh, so A's list reads on into it, and the buffer carries
+      // "at" into C.
       {"shared prefixes",
        vocabulary_file(
            {{{0, "apple", 1}, {3, "ly", 2}, {1, "t", 3}, {5, "s", 4}}, {}, {{2, "e", 5}}}),
-       {{'A', "001 apple\n002 apply\n003 at\n004 at\n"}, {'C', "005 ate\n"}}},
+       {{'A', "001 apple\n002 apply\n003 at\n004 at\n005 ate\n"}, {'C', "005 ate\n"}}},
+      // Names sorted ahead of "a" under A's offset each start afresh: a prefix count of 0
+      // ends A's list only where B's starts.
+      {"names before a",
+       vocabulary_file({{{0, "Jeff", 2000},
+                         {1, "oe", 2001},
+                         {0, "Tobias", 2002},
+                         {0, "a", 0},
+                         {1, "ll", 1},
+                         {1, "nyword", 1}},
+                        {{0, "ball", 5}}}),
+       {{'A', "2000 Jeff\n2001 Joe\n2002 Tobias\n000 a\n001 all\n001 anyword\n"},
+        {'B', "005 ball\n"}}},
       {"long words",
        vocabulary_file({{{0, w60, 1}, {40, w50, 2}, {200, "z", 3}, {5, "q", 4}}}),
        {{'A', "001 " + w60.substr(0, 51) + "\n002 " + long_word + "\n003 " + long_word +
                   "\n004 abcdeq\n"}}},
-      // A's list, after B's in the file, runs into the end; B still follows.
+      // A's list, after B's in the file, runs into the end; B's ends where A's starts.
       {"cut inside a word",
-       indexed_file({{'A', 59}, {'B', 52}},
-                    join({record(0, "dog", 7), {0}, record(0, "cat", 10), {1, 'o' ^ 0x7F}})),
+       indexed_file({{'A', 58}, {'B', 52}},
+                    join({record(0, "dog", 7), record(0, "cat", 10), {1, 'o' ^ 0x7F}})),
        {{'A', "010 cat\n-257 co\n"}, {'B', "007 dog\n"}}},
       {"cut after the characters",
        indexed_file({{'A', 52}}, cut(record(0, "hat", 3), 2)),
@@ -103,7 +116,7 @@ TEST(ConvertVocabulary, DecodesWordListsWithPrefixesAndGroups) {
        indexed_file({{'A', 52}}, record(0, "hat", 3)),
        {{'A', "003 hat\n"}}},
       {"offsets at and beyond the end",
-       indexed_file({{'A', 1000}, {'B', 52}, {'C', 59}}, join({record(0, "dog", 7), {0}})),
+       indexed_file({{'A', 1000}, {'B', 52}, {'C', 58}}, record(0, "dog", 7)),
        {{'B', "007 dog\n"}}},
       {"index cut short", {0x00, 0x34, 0x00}, {}},
       {"empty file", {}, {}},

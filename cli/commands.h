@@ -17,20 +17,9 @@ void extract_everything();
 // True when an argument begins with "--": the command line is then read as long options.
 bool has_long_option(int argc, char** argv);
 
-// Runs --help, --version or --png after the banner; returns the exit status, 2 for a
-// command line it cannot read (its message on standard error).
+// Runs --help, --version, or the formats named (--png, --text, --midi, --wav) after the
+// banner; returns the exit status, 2 for a command line it cannot read (its message on
+// standard error).
 int run_long_options(int argc, char** argv);
-
-// Draws picture `number` into picture.N.png and picture.N.priority.png, or view `number`
-// into view.N.png, in the working directory. `type` is 1 (picture) or 2 (view). Reads the
-// resource as extract_resource does, with its messages and exit statuses.
-void draw_resource(int type, int number);
-
-// Draws every present picture or view into picture/ or view/, walking the directory file as
-// extract_resource_type does.
-void draw_resource_type(int type);
-
-// Every picture, then every view.
-void draw_everything();
 
 #endif  // KESK_CLI_COMMANDS_H

@@ -3,15 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/commands.h"
+#include "cli/outputs.h"
 #include "images/images.h"
 #include "platform/platform.h"
 #include "resources/resources.h"
 
 namespace {
 
-constexpr int kPictureType = 1;
-constexpr int kViewType = 2;
 // Each picture pixel is two PNG pixels wide.
 constexpr int kScreenImageWidth = 2 * kPictureWidth;
 
@@ -26,19 +24,14 @@ void write_ready_bytes(FILE* file) {
   const unsigned char* bytes;
   for (size_t size = take_png_bytes(&encoder, &bytes); size > 0;
        size = take_png_bytes(&encoder, &bytes)) {
-    if (fwrite(bytes, 1, size, file) != size) {
-      fail_to_write_output();
-    }
+    write_output(file, bytes, size);
   }
 }
 
 // Creates the image file and writes its first bytes, the header and the palette.
 FILE* start_image(const OutputDirectory& directory, const char* name, uint32_t width,
                   uint32_t height, PngPalette palette) {
-  FILE* file = create_output_file(directory, name);
-  if (file == nullptr) {
-    fail_to_create_output(directory, name);
-  }
+  FILE* file = create_output(directory, name);
   if (!start_png(&encoder, width, height, palette)) {
     printf("Error!\nNot enough memory!\n");
     exit(1);
@@ -51,9 +44,7 @@ void end_image(FILE* file) {
   finish_png(&encoder);
   write_ready_bytes(file);
   close_png(&encoder);
-  if (close_output_file(file) != 0) {
-    fail_to_write_output();
-  }
+  finish_output(file);
 }
 
 void write_screen(const OutputDirectory& directory, const char* name, const uint8_t* screen) {
@@ -93,6 +84,8 @@ void write_view(const ResourceData& data, int number, const OutputDirectory& dir
   end_image(file);
 }
 
+}  // namespace
+
 void write_images(int type, const ResourceData& data, int number,
                   const OutputDirectory& directory) {
   if (type == kPictureType) {
@@ -100,35 +93,4 @@ void write_images(int type, const ResourceData& data, int number,
   } else {
     write_view(data, number, directory);
   }
-}
-
-}  // namespace
-
-void draw_resource(int type, int number) {
-  ResourceData data;
-  if (load_resource(type, number, "Drawing %s.%d... ", &data)) {
-    write_images(type, data, number, working_directory());
-    release_resource(&data);
-  }
-  printf("Done.\n");
-}
-
-void draw_resource_type(int type) {
-  ResourceWalk walk;
-  start_resource_walk(type, "Drawing %s files... ", &walk);
-  OutputDirectory directory = make_output_directory(resource_types.type_names[type]);
-  ResourceData data;
-  int number;
-  while (next_walk_resource(&walk, &number, &data)) {
-    write_images(type, data, number, directory);
-    release_resource(&data);
-  }
-  printf("Done.\n");
-  close_output_directory(&directory);
-  finish_resource_walk(&walk);
-}
-
-void draw_everything() {
-  draw_resource_type(kPictureType);
-  draw_resource_type(kViewType);
 }

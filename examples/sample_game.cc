@@ -65,14 +65,187 @@ Bytes walking_view() {
   // clang-format on
 }
 
+// --- Scripts ------------------------------------------------------------------------------
+
+Bytes join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) {
+    all.insert(all.end(), part.begin(), part.end());
+  }
+  return all;
+}
+
+Bytes two_bytes(size_t value) {
+  return {static_cast<unsigned char>(value & 0xFF), static_cast<unsigned char>(value >> 8)};
+}
+
+// An if: FF, the tests, FF and the length of the block that runs when they hold.
+Bytes if_then(const Bytes& tests, const Bytes& block) {
+  return join({{0xFF}, tests, {0xFF}, two_bytes(block.size()), block});
+}
+
+// An if with an else: the block ends in a jump over the else block, which follows it.
+Bytes if_then_else(const Bytes& tests, const Bytes& block, const Bytes& otherwise) {
+  return join({if_then(tests, join({block, {0xFE}, two_bytes(otherwise.size())})), otherwise});
+}
+
+// A said test of word groups.
+Bytes said(std::initializer_list<int> groups) {
+  Bytes test = {0x0E, static_cast<unsigned char>(groups.size())};
+  for (int group : groups) {
+    Bytes number = two_bytes(static_cast<size_t>(group));
+    test.insert(test.end(), number.begin(), number.end());
+  }
+  return test;
+}
+
+// The room by the house: said words, flags, an if with an else, a goto, messages, an item.
+Bytes house_room() {
+  Bytes draw = if_then({0x07, 5}, {0x18, 0, 0x19, 0, 0x1A, 0x0D, 5});     // f5: draw the room
+  Bytes look = if_then(said({62}), {0x65, 1});                            // "look": message 1
+  Bytes take_key = if_then_else(join({said({40, 50}), {0xFD, 0x09, 1}}),  // "get key", no key
+                                {0x65, 2, 0x5C, 1, 0x05, 30, 5},          // take it: v30 += 5
+                                {0x65, 3});
+  Bytes open_door = if_then(join({{0xFC}, said({70, 30}), said({100, 30}), {0xFC, 0x09, 1}}),
+                            {0x65, 4, 0x0C, 40});
+  Bytes climb = if_then(said({20}), {0x65, 5});
+  // With the door open (f40) nothing else is asked: a goto past the climbing.
+  Bytes leave = if_then({0x07, 40}, join({{0xFE}, two_bytes(climb.size())}));
+  Bytes code = join({draw, look, take_key, open_door, leave, climb, {0x00}});
+  return logic_data(code, {
+                              "A small house stands on a meadow. Its door is \"locked\".",
+                              "You pick up the key.",
+                              "You already have it.",
+                              "The door creaks open.",
+                              "The walls are too smooth to climb.",
+                          });
+}
+
+// The game's start: its name, the status line, the score and the first room drawn.
+Bytes game_start() {
+  Bytes code = {0x8F, 1, 0x70, 0x03, 30, 0, 0x0C, 5, 0x12, 0, 0x00};
+  return logic_data(code, {"SAMPLE"});
+}
+
+// A cellar with a lamp in it.
+Bytes cellar_room() {
+  Bytes code =
+      join({if_then(said({62}), {0x65, 1}), if_then(said({40, 60}), {0x65, 2, 0x5C, 2}), {0x00}});
+  return logic_data(code, {"A dark cellar. An oil lamp hangs on a hook.", "Taken."});
+}
+
+// The ending: the score decides.
+Bytes ending() {
+  Bytes code = join({if_then_else({0x05, 30, 4}, {0x65, 1}, {0x65, 2}), {0x86, 0}});
+  return logic_data(code, {"Well done!", "Keep looking."});
+}
+
+// --- Sounds -----------------------------------------------------------------------------
+
+// A note of tone channel `channel`: its duration in ticks, the chip's divider and the
+// attenuation, as the chip's own command bytes.
+Bytes tone(int channel, int ticks, int divider, int attenuation) {
+  return {static_cast<unsigned char>(ticks & 0xFF), static_cast<unsigned char>(ticks >> 8),
+          static_cast<unsigned char>((divider >> 4) & 0x3F),
+          static_cast<unsigned char>(0x80 | channel << 5 | (divider & 0x0F)),
+          static_cast<unsigned char>(0x90 | channel << 5 | attenuation)};
+}
+
+// A note of the noise channel: its duration, the noise control and the attenuation.
+Bytes noise(int ticks, int control, int attenuation) {
+  return {static_cast<unsigned char>(ticks & 0xFF), static_cast<unsigned char>(ticks >> 8), 0,
+          static_cast<unsigned char>(0xE0 | control),
+          static_cast<unsigned char>(0xF0 | attenuation)};
+}
+
+// The dividers of the notes used, 3,579,545 / (32 x frequency).
+constexpr int kC4 = 428, kD4 = 381, kE4 = 339, kF4 = 320, kG4 = 285, kA4 = 254, kC5 = 214,
+              kD5 = 190, kE5 = 170, kG5 = 143, kC3 = 855, kF3 = 641, kG3 = 571;
+
+// A voice: its notes, then the end marker.
+Bytes voice(int channel, std::initializer_list<std::pair<int, int>> notes, int attenuation) {
+  Bytes bytes;
+  for (const auto& [divider, ticks] : notes) {
+    Bytes note = tone(channel, ticks, divider, divider == 0 ? 15 : attenuation);
+    // A slight gap between notes, as the games' tunes have.
+    if (divider != 0 && ticks > 4) {
+      note = join({tone(channel, ticks - 3, divider, attenuation), tone(channel, 3, divider, 15)});
+    }
+    bytes.insert(bytes.end(), note.begin(), note.end());
+  }
+  bytes.push_back(0xFF);
+  bytes.push_back(0xFF);
+  return bytes;
+}
+
+// A sound of four voices, with the offsets of the voices in front.
+Bytes sound_of(const Bytes& voice0, const Bytes& voice1, const Bytes& voice2, const Bytes& noises) {
+  size_t offset = 8;
+  Bytes table;
+  for (const Bytes* part : {&voice0, &voice1, &voice2, &noises}) {
+    Bytes number = two_bytes(offset);
+    table.insert(table.end(), number.begin(), number.end());
+    offset += part->size();
+  }
+  return join({table, voice0, voice1, voice2, noises});
+}
+
+// A four-bar tune: melody, harmony and bass, and a drum line on the noise channel.
+Bytes sample_tune() {
+  Bytes melody = voice(0,
+                       {{kC5, 15},
+                        {kE5, 15},
+                        {kG5, 15},
+                        {kE5, 15},
+                        {kD5, 15},
+                        {kC5, 15},
+                        {kD5, 30},
+                        {kE5, 15},
+                        {kG5, 15},
+                        {kE5, 15},
+                        {kC5, 15},
+                        {kD5, 15},
+                        {kE5, 15},
+                        {kC5, 30}},
+                       0);
+  Bytes harmony = voice(
+      1, {{kE4, 30}, {kG4, 30}, {kF4, 30}, {kD4, 30}, {kG4, 30}, {kA4, 30}, {kG4, 30}, {kE4, 30}},
+      4);
+  Bytes bass = voice(2, {{kC3, 60}, {kF3, 30}, {kG3, 30}, {kC3, 60}, {kG3, 30}, {kC3, 30}}, 2);
+  Bytes drums;
+  for (int beat = 0; beat < 16; ++beat) {
+    // Bass drum on the beat, hi-hat between, a snare on every second beat.
+    Bytes hit = beat % 2 == 0 ? noise(4, 6, 1) : noise(4, 5, 2);
+    Bytes rest = join({noise(4, 4, 15), noise(3, 4, 6), noise(4, 4, 15)});
+    drums.insert(drums.end(), hit.begin(), hit.end());
+    drums.insert(drums.end(), rest.begin(), rest.end());
+  }
+  drums.push_back(0xFF);
+  drums.push_back(0xFF);
+  return sound_of(melody, harmony, bass, drums);
+}
+
+// A short effect: a falling tone over periodic noise.
+Bytes sample_effect() {
+  Bytes fall;
+  for (int divider = 120; divider <= 360; divider += 40) {
+    Bytes note = tone(0, 4, divider, 2);
+    fall.insert(fall.end(), note.begin(), note.end());
+  }
+  fall.push_back(0xFF);
+  fall.push_back(0xFF);
+  Bytes rumble = join({noise(28, 2, 4), {0xFF, 0xFF}});
+  return sound_of(fall, {0xFF, 0xFF}, {0xFF, 0xFF}, rumble);
+}
+
 void add_resources(FileTree& game) {
-  // Logic: 0 to 2 in vol.0, 3 absent, 4 missing from the numbering altogether (its entry is
-  // 0xFF padding), 5 in vol.1.
-  add_resource(game, 0, 0, 0, resource_body("logic 0", 40, 1));
-  add_resource(game, 0, 1, 0, resource_body("logic 1", 120, 2));
-  add_resource(game, 0, 2, 1, resource_body("logic 2", 16, 3));
+  // Logic: 0 and 1 in vol.0, 2 in vol.1, 3 absent, 4 missing from the numbering altogether (its
+  // entry is 0xFF padding), 5 in vol.1.
+  add_resource(game, 0, 0, 0, house_room());
+  add_resource(game, 0, 1, 0, game_start());
+  add_resource(game, 0, 2, 1, cellar_room());
   set_entry(game, 0, 3, {0xFF, 0xFF, 0xFF});
-  add_resource(game, 0, 5, 1, resource_body("logic 5", 300, 5));
+  add_resource(game, 0, 5, 1, ending());
 
   // Pictures 0 and 1, one in each volume: a drawn scene, and text that draws as damaged data.
   add_resource(game, 1, 0, 1, scene_picture());
@@ -83,39 +256,24 @@ void add_resources(FileTree& game) {
   add_resource(game, 2, 1, 1, resource_body("view 1", 8, 21), 0);
   add_resource(game, 2, 2, 1, resource_body("view 2", 640, 22));
 
-  // Sounds 0 and 2, with entry 1 absent. Sound 2 lies at offset 0x0FFF of vol.0: its entry
-  // 00 0F FF holds a 0xFF byte and is a location like any other.
-  add_resource(game, 3, 0, 1, resource_body("sound 0", 64, 30));
+  // Sounds 0 (a tune) and 2 (an effect), with entry 1 absent. Sound 2 lies at offset 0x0FFF of
+  // vol.0: its entry 00 0F FF holds a 0xFF byte and is a location like any other.
+  add_resource(game, 3, 0, 1, sample_tune());
   set_entry(game, 3, 1, {0xFF, 0xFF, 0xFF});
-  add_resource_at(game, 3, 2, 0, 0x0FFF, resource_body("sound 2", 96, 32));
+  add_resource_at(game, 3, 2, 0, 0x0FFF, sample_effect());
 }
 
-// The plain inventory list: a 3-byte header (offset of the name table, then a 0 byte),
-// one 3-byte row per item (name offset, starting room), then the names, each ending in 0.
+// The inventory: item 0 is the placeholder "?", room 255 is the player's.
 Bytes plain_object_file() {
-  const std::vector<std::pair<std::string, int>> items = {
+  return object_table({
       {"?", 0},
-      {"brass key", 3},
-      {"oil lamp", 5},
+      {"brass key", 0},
+      {"oil lamp", 2},
       {"coil of rope", 7},
       {"silver coin", 12},
-      {"old map", 2},
+      {"old map", 255},
       {"loaf of bread", 9},
-  };
-  size_t names_offset = 3 + items.size() * 3;
-  Bytes file = {static_cast<unsigned char>(names_offset & 0xFF),
-                static_cast<unsigned char>(names_offset >> 8), 0};
-  Bytes names;
-  for (const auto& [name, room] : items) {
-    size_t offset = names_offset + names.size();
-    file.push_back(static_cast<unsigned char>(offset & 0xFF));
-    file.push_back(static_cast<unsigned char>(offset >> 8));
-    file.push_back(static_cast<unsigned char>(room));
-    names.insert(names.end(), name.begin(), name.end());
-    names.push_back(0);
-  }
-  file.insert(file.end(), names.begin(), names.end());
-  return file;
+  });
 }
 
 using WordList = std::vector<std::pair<std::string, int>>;

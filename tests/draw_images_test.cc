@@ -270,6 +270,11 @@ TEST(DrawImages, LongOptions) {
       {{"--png", "-v", ""}, 2, "'' is not a resource number"},
       {{"--png", "-v", "2147483648"}, 2, "'2147483648' is not a resource number"},
       {{"-p", "5", "--png"}, 2, "'--png' must come first"},
+      {{"--text", "--png", "-p", "3"}, 2, "--text writes logics (-l) only, not '-p'"},
+      {{"--wav", "-p", "1"}, 2, "--wav converts sounds (-s) only, not '-p'"},
+      {{"--png", "--text", "--png"}, 2, "--png is named more than once"},
+      {{"--midi", "-s", "3", "--wav"}, 2, "'--wav' must come before the type option"},
+      {{"--text", "--help"}, 2, "--help takes no other options"},
   };
   FileTree game;
   add_resource(game, 1, 5, 0, {0xFF});
@@ -288,8 +293,8 @@ TEST(DrawImages, LongOptions) {
   ScratchRun help = run_in_scratch(game, {"--help"});
   EXPECT_EQ(help.result.status, 0);
   EXPECT_EQ(help.result.out.rfind(kBanner + "Usage: kesk -l number", 0), 0u);
-  for (const char* form :
-       {"kesk --png -p number", "kesk --png -v ALL", "kesk --version", "kesk -a"}) {
+  for (const char* form : {"kesk --png -p number", "kesk --png -v ALL", "kesk --text -l ALL",
+                           "kesk --midi -s number", "kesk --wav", "kesk --version", "kesk -a"}) {
     EXPECT_NE(help.result.out.find(form), std::string::npos) << form;
   }
   // One dash is the classic form: picture 5 is copied out.

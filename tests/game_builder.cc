@@ -99,6 +99,50 @@ Bytes object_cipher(const Bytes& data) {
   return out;
 }
 
+Bytes object_table(const std::vector<std::pair<std::string, int>>& items) {
+  size_t table = items.size() * 3;
+  Bytes file = {static_cast<unsigned char>(table & 0xFF), static_cast<unsigned char>(table >> 8),
+                16};
+  Bytes names;
+  for (const auto& [name, room] : items) {
+    // The name lies at 3 + table + names.size(); entries hold that less 3.
+    size_t stored = table + names.size();
+    file.push_back(static_cast<unsigned char>(stored & 0xFF));
+    file.push_back(static_cast<unsigned char>(stored >> 8));
+    file.push_back(static_cast<unsigned char>(room));
+    names.insert(names.end(), name.begin(), name.end());
+    names.push_back(0);
+  }
+  file.insert(file.end(), names.begin(), names.end());
+  return file;
+}
+
+Bytes logic_data(const Bytes& code, const std::vector<std::string>& messages) {
+  Bytes data = {static_cast<unsigned char>(code.size() & 0xFF),
+                static_cast<unsigned char>(code.size() >> 8)};
+  data.insert(data.end(), code.begin(), code.end());
+  size_t count = messages.size();
+  Bytes slots;
+  Bytes texts;
+  for (const std::string& text : messages) {
+    size_t offset = text.empty() ? 0 : 2 + 2 * count + texts.size();
+    slots.push_back(static_cast<unsigned char>(offset & 0xFF));
+    slots.push_back(static_cast<unsigned char>(offset >> 8));
+    if (!text.empty()) {
+      texts.insert(texts.end(), text.begin(), text.end());
+      texts.push_back(0);
+    }
+  }
+  size_t end = 2 + 2 * count + texts.size();
+  data.push_back(static_cast<unsigned char>(count));
+  data.push_back(static_cast<unsigned char>(end & 0xFF));
+  data.push_back(static_cast<unsigned char>(end >> 8));
+  data.insert(data.end(), slots.begin(), slots.end());
+  Bytes enciphered = object_cipher(texts);
+  data.insert(data.end(), enciphered.begin(), enciphered.end());
+  return data;
+}
+
 Bytes encode_word_record(const WordRecord& record) {
   Bytes bytes = {static_cast<unsigned char>(record.prefix)};
   for (size_t i = 0; i < record.characters.size(); ++i) {

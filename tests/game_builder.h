@@ -44,6 +44,18 @@ void set_entry(FileTree& game, int type, int number, const Bytes& entry);
 // XOR with the 11-byte object key, written here independently of the product's cipher.
 Bytes object_cipher(const Bytes& data);
 
+// A plain (not yet enciphered) object file: the table size, the animated-object count,
+// one 3-byte entry per item (its name's position less 3, its starting room), then the names,
+// each ending in a 0 byte.
+Bytes object_table(const std::vector<std::pair<std::string, int>>& items);
+
+// --- Logics ----------------------------------------------------------------------------
+// A logic's data as the games' compilers lay it out: the code's length, the code, then the
+// message section (the number of slots, the end offset, a slot per message number, 0 for a
+// number without a message, then the texts, each ending in 0, enciphered with the object
+// key from the first text on). messages[i] is message i + 1; an empty string has no slot.
+Bytes logic_data(const Bytes& code, const std::vector<std::string>& messages);
+
 // One record of a word list, stored exactly as given (no prefix computing).
 struct WordRecord {
   int prefix;

@@ -10,6 +10,8 @@ add_custom_target(coverage_report
           --filter ${PROJECT_SOURCE_DIR}/converters/
           --filter ${PROJECT_SOURCE_DIR}/platform/
           --filter ${PROJECT_SOURCE_DIR}/images/
+          --filter ${PROJECT_SOURCE_DIR}/logics/
+          --filter ${PROJECT_SOURCE_DIR}/sounds/
           --exclude-unreachable-branches
           --exclude-throw-branches
           --txt
@@ -18,4 +20,4 @@ add_custom_target(coverage_report
           --fail-under-branch 90
   WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
   USES_TERMINAL
-  COMMENT "Coverage of cli/, resources/, converters/, platform/ and images/")
+  COMMENT "Coverage of cli/, resources/, converters/, platform/, images/, logics/ and sounds/")

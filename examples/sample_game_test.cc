@@ -62,16 +62,23 @@ TEST(SampleGame, FullRunExtractsEverything) {
   remove_tree(directory);
 }
 
-// The images the README shows are the sample's own, as kesk draws them.
-TEST(SampleGame, DocumentedImagesAreWhatKeskDraws) {
+// The images and the tune the README shows are the sample's own, as kesk writes them.
+TEST(SampleGame, DocumentedFilesAreWhatKeskWrites) {
   std::string directory = make_scratch_directory();
   write_tree(directory, sample_game());
-  RunResult run = run_kesk(directory, {"--png"});
+  RunResult run = run_kesk(directory, {"--png", "--text", "--midi", "--wav"});
   EXPECT_EQ(run.status, 0);
   FileTree after = read_tree(directory);
   FileTree documented = read_tree(KESK_DOCS_DIR);
   EXPECT_TRUE(after["picture/picture.0.png"] == documented["sample-picture.png"]);
   EXPECT_TRUE(after["picture/picture.0.priority.png"] == documented["sample-priority.png"]);
   EXPECT_TRUE(after["view/view.0.png"] == documented["sample-view.png"]);
+  EXPECT_TRUE(after["sound/sound.0.mid"] == documented["sample-tune.mid"]);
+  EXPECT_TRUE(after["sound/sound.0.wav"] == documented["sample-tune.wav"]);
+  // The room's script reads as its author would have typed it.
+  std::string room = text_of(after["logic/logic.0.txt"]);
+  EXPECT_NE(room.find("if (said(\"get\", \"key\") && !has(\"brass key\")) {\n"), std::string::npos)
+      << room;
+  EXPECT_EQ(text_of(after["objects.txt"]).substr(0, 32), "000 000 \"?\"\n001 000 \"brass key\"\n");
   remove_tree(directory);
 }

@@ -1,7 +1,7 @@
 // The command tables, in byte order.
 #include "logics/commands.h"
 
-const Command kActions[kLastAction + 1] = {
+extern constexpr Command kActions[kLastAction + 1] = {
     {"return", ""},                // 00
     {"increment", "v"},            // 01
     {"decrement", "v"},            // 02
@@ -186,8 +186,8 @@ const Command kActions[kLastAction + 1] = {
     {"release.key", ""},           // B5
 };
 
-const Command kTests[kLastTest + 1] = {
-    {nullptr, nullptr},         // 00: no test
+extern constexpr Command kTests[kLastTest + 1] = {
+    {"", ""},                   // 00: no test
     {"equaln", "vn"},           // 01
     {"equalv", "vv"},           // 02
     {"lessn", "vn"},            // 03

@@ -17,6 +17,22 @@ constexpr int kSaidTest = 0x0E;
 struct Command {
   const char* name;
   const char* arguments;
+  uint8_t name_length;
+  uint8_t argument_count;
+  // The lengths are worked out when the tables are compiled, so that writing a command never
+  // measures a string.
+  constexpr Command(const char* command, const char* kinds)
+      : name(command),
+        arguments(kinds),
+        name_length(length_of(command)),
+        argument_count(length_of(kinds)) {}
+  static constexpr uint8_t length_of(const char* text) {
+    uint8_t length = 0;
+    while (text[length] != '\0') {
+      ++length;
+    }
+    return length;
+  }
 };
 
 extern const Command kActions[kLastAction + 1];

@@ -117,7 +117,7 @@ uint32_t test_length(const uint8_t* code, uint32_t at) {
   if (code[at] == kSaidTest) {
     return 2 + 2 * static_cast<uint32_t>(code[at + 1]);
   }
-  return 1 + static_cast<uint32_t>(strlen(kTests[code[at]].arguments));
+  return 1 + static_cast<uint32_t>(kTests[code[at]].argument_count);
 }
 
 // The end of the if at `at` (after its block length), or 0 when its condition breaks the
@@ -169,7 +169,7 @@ uint32_t unit_length(const uint8_t* code, uint32_t code_length, uint32_t at) {
   uint8_t byte = code[at];
   uint32_t length = 0;
   if (byte <= kLastAction) {
-    length = 1 + static_cast<uint32_t>(strlen(kActions[byte].arguments));
+    length = 1 + static_cast<uint32_t>(kActions[byte].argument_count);
   } else if (byte == kIf) {
     uint32_t end = if_end(code, code_length, at);
     length = end == 0 ? 0 : end - at;
@@ -209,8 +209,9 @@ void find_units(LogicText* text) {
       continue;
     }
     if (code[at] <= kLastAction) {
-      const char* kinds = kActions[code[at]].arguments;
-      for (uint32_t i = 0; kinds[i] != '\0'; ++i) {
+      const Command& action = kActions[code[at]];
+      const char* kinds = action.arguments;
+      for (uint32_t i = 0; i < action.argument_count; ++i) {
         if (kinds[i] == 'm') {
           ++text->messages[code[at + 1 + i]].uses;
         }
@@ -313,17 +314,28 @@ uint32_t label_number(const LogicText* text, uint32_t address) {
 
 // --- Messages ----------------------------------------------------------------------------------
 
-uint8_t message_byte(const LogicText* text, uint32_t position) {
+// Which key byte enciphers the byte at `position`: the key runs on from the first text.
+uint32_t key_index(const LogicText* text, uint32_t position) {
   int64_t index = (static_cast<int64_t>(position) - text->texts) % kLogicKeyLength;
-  return text->data[position] ^ logic_key[index < 0 ? index + kLogicKeyLength : index];
+  return static_cast<uint32_t>(index < 0 ? index + kLogicKeyLength : index);
+}
+
+uint8_t message_byte(const LogicText* text, uint32_t position) {
+  return text->data[position] ^ logic_key[key_index(text, position)];
+}
+
+uint32_t next_key_index(uint32_t index) {
+  return index + 1 == kLogicKeyLength ? 0 : index + 1;
 }
 
 // The length of the text starting at `start`: up to its 00, the end of the data or `limit`.
 uint32_t text_length(const LogicText* text, uint32_t start, uint32_t limit) {
   uint32_t length = 0;
+  uint32_t key = key_index(text, start);
   while (start + length < text->length && length < limit &&
-         message_byte(text, start + length) != 0) {
+         (text->data[start + length] ^ logic_key[key]) != 0) {
     ++length;
+    key = next_key_index(key);
   }
   return length;
 }
@@ -387,8 +399,10 @@ void read_messages(LogicText* text) {
       message->length = text_length(text, message->start, kMaxDamagedText);
     }
     uint32_t hash = 2166136261u;
+    uint32_t key = key_index(text, message->start);
     for (uint32_t i = 0; i < message->length; ++i) {
-      hash = (hash ^ message_byte(text, message->start + i)) * 16777619u;
+      hash = (hash ^ (text->data[message->start + i] ^ logic_key[key])) * 16777619u;
+      key = next_key_index(key);
     }
     message->hash = hash;
     message->quoted =
@@ -411,10 +425,13 @@ void read_messages(LogicText* text) {
 
 // --- Writing -----------------------------------------------------------------------------------
 
-char* write_text(char* out, const char* words) {
-  size_t length = strlen(words);
-  memcpy(out, words, length);
+char* write_bytes(char* out, const char* bytes, size_t length) {
+  memcpy(out, bytes, length);
   return out + length;
+}
+
+char* write_text(char* out, const char* words) {
+  return write_bytes(out, words, strlen(words));
 }
 
 char* write_number(char* out, uint32_t number) {
@@ -452,8 +469,10 @@ char* write_label(const LogicText* text, char* out, uint32_t address) {
 
 char* write_message_text(const LogicText* text, char* out, const Message* message, uint32_t from,
                          uint32_t to) {
+  uint32_t key = key_index(text, message->start + from);
   for (uint32_t i = from; i < to; ++i) {
-    out = write_string_byte(out, message_byte(text, message->start + i));
+    out = write_string_byte(out, text->data[message->start + i] ^ logic_key[key]);
+    key = next_key_index(key);
   }
   return out;
 }
@@ -511,9 +530,9 @@ char* write_statement(const LogicText* text, char* out, uint32_t at) {
       return write_text(out, written.after);
     }
   }
-  out = write_text(out, action->name);
+  out = write_bytes(out, action->name, action->name_length);
   *out++ = '(';
-  for (uint32_t i = 0; action->arguments[i] != '\0'; ++i) {
+  for (uint32_t i = 0; i < action->argument_count; ++i) {
     if (i > 0) {
       out = write_text(out, ", ");
     }
@@ -543,9 +562,9 @@ char* write_test(const LogicText* text, char* out, uint32_t at) {
     return write_said(text, out, at);
   }
   const Command* test = &kTests[code[at]];
-  out = write_text(out, test->name);
+  out = write_bytes(out, test->name, test->name_length);
   *out++ = '(';
-  for (uint32_t i = 0; test->arguments[i] != '\0'; ++i) {
+  for (uint32_t i = 0; i < test->argument_count; ++i) {
     if (i > 0) {
       out = write_text(out, ", ");
     }

@@ -389,25 +389,6 @@ int quoted_item(const LogicSideFiles* side, unsigned item, uint8_t* name) {
 
 // --- Strings ---------------------------------------------------------------------------------
 
-char* write_string_byte(char* out, uint8_t byte) {
-  static const char kHex[] = "0123456789ABCDEF";
-  if (byte == '"' || byte == '\\') {
-    *out++ = '\\';
-    *out++ = static_cast<char>(byte);
-  } else if (byte == '\n') {
-    *out++ = '\\';
-    *out++ = 'n';
-  } else if (byte >= 0x20 && byte <= 0x7E) {
-    *out++ = static_cast<char>(byte);
-  } else {
-    *out++ = '\\';
-    *out++ = 'x';
-    *out++ = kHex[byte >> 4];
-    *out++ = kHex[byte & 0x0F];
-  }
-  return out;
-}
-
 char* write_quoted(char* out, const uint8_t* bytes, size_t length) {
   *out++ = '"';
   for (size_t i = 0; i < length; ++i) {

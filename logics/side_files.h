@@ -22,7 +22,25 @@ int quoted_item(const LogicSideFiles* side, unsigned item, uint8_t* name);
 // the quotes) and returns the end.
 char* write_quoted(char* out, const uint8_t* bytes, size_t length);
 
-// Writes one byte of a string as it stands between the quotes (1, 2 or 4 characters).
-char* write_string_byte(char* out, uint8_t byte);
+// Writes one byte of a string as it stands between the quotes (1, 2 or 4 characters). Most
+// bytes of a text stand for themselves, so that case is tried first.
+inline char* write_string_byte(char* out, uint8_t byte) {
+  if (byte >= 0x20 && byte <= 0x7E && byte != '"' && byte != '\\') {
+    *out++ = static_cast<char>(byte);
+    return out;
+  }
+  static const char kHex[] = "0123456789ABCDEF";
+  *out++ = '\\';
+  if (byte == '"' || byte == '\\') {
+    *out++ = static_cast<char>(byte);
+  } else if (byte == '\n') {
+    *out++ = 'n';
+  } else {
+    *out++ = 'x';
+    *out++ = kHex[byte >> 4];
+    *out++ = kHex[byte & 0x0F];
+  }
+  return out;
+}
 
 #endif  // KESK_LOGICS_SIDE_FILES_H

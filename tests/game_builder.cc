@@ -118,9 +118,10 @@ Bytes object_table(const std::vector<std::pair<std::string, int>>& items) {
 }
 
 Bytes logic_data(const Bytes& code, const std::vector<std::string>& messages) {
-  Bytes data = {static_cast<unsigned char>(code.size() & 0xFF),
-                static_cast<unsigned char>(code.size() >> 8)};
-  data.insert(data.end(), code.begin(), code.end());
+  Bytes data(2 + code.size());
+  data[0] = static_cast<unsigned char>(code.size() & 0xFF);
+  data[1] = static_cast<unsigned char>(code.size() >> 8);
+  std::copy(code.begin(), code.end(), data.begin() + 2);
   size_t count = messages.size();
   Bytes slots;
   Bytes texts;

@@ -103,12 +103,17 @@ std::vector<int> word_groups(const Bytes& words) {
 struct CodeMaker {
   Random& random;
   const std::vector<int>& groups;
-  int messages;  // print names messages 1 to this
+  int messages;  // print names messages 1 to this, in turn, as a room shows each of its texts
   int items;
   Bytes code;
   std::vector<size_t> statements;  // the starts of the outermost statements, goto targets
+  int last_message = 0;
 
   void byte(int value) { code.push_back(static_cast<unsigned char>(value)); }
+  int next_message() {
+    last_message = last_message % messages + 1;
+    return last_message;
+  }
   void word(size_t value) {
     byte(value & 0xFF);
     byte(value >> 8 & 0xFF);
@@ -177,11 +182,16 @@ struct CodeMaker {
     byte(0xFF);
   }
 
+  // About one action in twelve shows a message, so that a logic of dozens of messages shows
+  // each once or twice, as real rooms do.
   void action() {
-    switch (random.below(8)) {
+    // The other actions, in turn for the kinds 7 and above.
+    static const int kOthers[] = {1, 2, 3, 4, 5, 7};
+    int kind = random.below(24);
+    switch (kind < 7 ? kind : kOthers[(kind - 7) % 6]) {
       case 0:  // print m
         byte(0x65);
-        byte(random.between(1, messages));
+        byte(next_message());
         break;
       case 1:  // set f
         byte(0x0C);
@@ -208,7 +218,7 @@ struct CodeMaker {
         break;
       case 6:  // print.at m n n n
         byte(0x97);
-        byte(random.between(1, messages));
+        byte(next_message());
         byte(random.between(1, 20));
         byte(random.between(1, 30));
         byte(random.between(10, 36));

@@ -27,6 +27,8 @@ constexpr uint32_t kMaxDamagedText = 1024;
 constexpr size_t kLargestPiece = 68 * 1024;
 // Long runs (not signs, message texts) are written in slices of this many bytes.
 constexpr uint32_t kSlice = 4096;
+// Escaped message texts are kept in a store of this size; real logics' texts fill a fraction.
+constexpr uint32_t kEscapedStore = 64 * 1024;
 constexpr int kRawBytesPerLine = 16;
 constexpr uint16_t kNoJump = 0xFFFF;
 
@@ -58,6 +60,10 @@ struct Message {
   uint32_t hash;
   bool present;
   bool quoted;  // the code writes it as its text
+  // Where its text stands escaped in the message store, written once for every mention;
+  // `escaped_length` is 0 when it does not (an empty text, or no room).
+  uint32_t escaped_at;
+  uint32_t escaped_length;
 };
 
 }  // namespace
@@ -73,7 +79,14 @@ struct LogicText {
   uint32_t texts;    // where its texts start, for the cipher
   bool canonical;    // the section is exactly what a compiler writes for its messages
   Message messages[kMaxMessages];
+  // The messages' texts escaped, as the code and the message table write them.
+  char escaped[kEscapedStore];
+  uint32_t escaped_used;
   uint8_t flags[kMaxCode + 1];
+  // A bit for each address where a unit starts, and one for each labelled address, 64 to a
+  // word, so that the next unit and a label's number are found a word at a time.
+  uint64_t unit_bits[kMaxCode / 64 + 2];
+  uint64_t label_bits[kMaxCode / 64 + 2];
   uint16_t labels_before[kMaxCode / 64 + 2];  // labelled addresses below each 64
   // The open blocks, outermost first.
   uint16_t block_end[kMaxDepth];
@@ -188,11 +201,23 @@ bool is_unit_start(const LogicText* text, int64_t address) {
   return address >= 0 && address <= text->code_length && (text->flags[address] & kUnitStart) != 0;
 }
 
+// The next unit boundary after `at`; the code's end is one, so there always is one.
 uint32_t next_unit(const LogicText* text, uint32_t at) {
+  ++at;
+  uint32_t word = at / 64;
+  uint64_t bits = text->unit_bits[word] >> (at % 64);
+  if (bits != 0) {
+    return at + static_cast<uint32_t>(__builtin_ctzll(bits));
+  }
   do {
-    ++at;
-  } while ((text->flags[at] & kUnitStart) == 0);
-  return at;
+    ++word;
+  } while (text->unit_bits[word] == 0);
+  return word * 64 + static_cast<uint32_t>(__builtin_ctzll(text->unit_bits[word]));
+}
+
+void mark_unit_start(LogicText* text, uint32_t at) {
+  text->flags[at] |= kUnitStart;
+  text->unit_bits[at / 64] |= uint64_t{1} << (at % 64);
 }
 
 // Marks where every unit starts and which cannot be decoded, and counts the message
@@ -201,7 +226,7 @@ void find_units(LogicText* text) {
   const uint8_t* code = text->code;
   uint32_t at = 0;
   while (at < text->code_length) {
-    text->flags[at] |= kUnitStart;
+    mark_unit_start(text, at);
     uint32_t length = unit_length(code, text->code_length, at);
     if (length == 0) {
       text->flags[at] |= kRaw;
@@ -219,7 +244,7 @@ void find_units(LogicText* text) {
     }
     at += length;
   }
-  text->flags[at] |= kUnitStart;
+  mark_unit_start(text, at);
 }
 
 // --- Blocks ------------------------------------------------------------------------------------
@@ -289,27 +314,24 @@ void find_blocks(LogicText* text) {
 
 // Every jump written as a goto gives its target a label.
 void find_labels(LogicText* text) {
-  for (uint32_t at = 0; at < text->code_length; ++at) {
+  for (uint32_t at = 0; at < text->code_length; at = next_unit(text, at)) {
     uint8_t flags = text->flags[at];
-    if ((flags & kUnitStart) && text->code[at] == kJump && (flags & (kRaw | kElse)) == 0) {
-      text->flags[jump_target(text, at)] |= kLabelled;
+    if (text->code[at] == kJump && (flags & (kRaw | kElse)) == 0) {
+      uint32_t target = static_cast<uint32_t>(jump_target(text, at));
+      text->flags[target] |= kLabelled;
+      text->label_bits[target / 64] |= uint64_t{1} << (target % 64);
     }
   }
   uint16_t count = 0;
-  for (uint32_t at = 0; at <= text->code_length; ++at) {
-    if (at % 64 == 0) {
-      text->labels_before[at / 64] = count;
-    }
-    count += (text->flags[at] & kLabelled) != 0;
+  for (uint32_t word = 0; word <= text->code_length / 64; ++word) {
+    text->labels_before[word] = count;
+    count = static_cast<uint16_t>(count + __builtin_popcountll(text->label_bits[word]));
   }
 }
 
 uint32_t label_number(const LogicText* text, uint32_t address) {
-  uint32_t number = text->labels_before[address / 64] + 1;
-  for (uint32_t at = address & ~63u; at < address; ++at) {
-    number += (text->flags[at] & kLabelled) != 0;
-  }
-  return number;
+  uint64_t below = text->label_bits[address / 64] & ((uint64_t{1} << (address % 64)) - 1);
+  return text->labels_before[address / 64] + 1 + static_cast<uint32_t>(__builtin_popcountll(below));
 }
 
 // --- Messages ----------------------------------------------------------------------------------
@@ -434,7 +456,42 @@ char* write_text(char* out, const char* words) {
   return write_bytes(out, words, strlen(words));
 }
 
+// A string constant, whose length is known when it is compiled.
+template <size_t kSize>
+char* write_literal(char* out, const char (&words)[kSize]) {
+  memcpy(out, words, kSize - 1);
+  return out + kSize - 1;
+}
+
+// The numbers a byte holds, as written, four characters apiece (the unused ones spaces).
+struct ByteNumbers {
+  char text[256][4];
+  uint8_t length[256];
+};
+
+constexpr ByteNumbers make_byte_numbers() {
+  ByteNumbers numbers = {};
+  for (int value = 0; value < 256; ++value) {
+    int length = value >= 100 ? 3 : value >= 10 ? 2 : 1;
+    numbers.length[value] = static_cast<uint8_t>(length);
+    for (int i = 0; i < 4; ++i) {
+      numbers.text[value][i] = ' ';
+    }
+    for (int i = length - 1, rest = value; i >= 0; --i, rest /= 10) {
+      numbers.text[value][i] = static_cast<char>('0' + rest % 10);
+    }
+  }
+  return numbers;
+}
+
+constexpr ByteNumbers kByteNumbers = make_byte_numbers();
+
 char* write_number(char* out, uint32_t number) {
+  if (number < 256) {
+    // Every piece leaves room behind it, so the whole four characters may be copied.
+    memcpy(out, kByteNumbers.text[number], 4);
+    return out + kByteNumbers.length[number];
+  }
   char digits[10];
   int count = 0;
   do {
@@ -457,13 +514,16 @@ char* write_hex_byte(char* out, uint8_t byte) {
 
 // The indentation of the items inside the innermost open block.
 char* write_indent(const LogicText* text, char* out) {
+  static const char kSpaces[2 * kMaxIndent + 1] =
+      "                                                                ";
   int levels = text->depth - 1 < kMaxIndent ? text->depth - 1 : kMaxIndent;
-  memset(out, ' ', 2 * levels);
+  // All of them are copied, fewer kept: every piece leaves room behind it.
+  memcpy(out, kSpaces, 2 * kMaxIndent);
   return out + 2 * levels;
 }
 
 char* write_label(const LogicText* text, char* out, uint32_t address) {
-  out = write_text(out, "Label");
+  out = write_literal(out, "Label");
   return write_number(out, label_number(text, address));
 }
 
@@ -477,22 +537,50 @@ char* write_message_text(const LogicText* text, char* out, const Message* messag
   return out;
 }
 
+// A whole message text, from the store when it is there.
+char* write_escaped_message(const LogicText* text, char* out, const Message* message) {
+  if (message->escaped_length > 0) {
+    return write_bytes(out, text->escaped + message->escaped_at, message->escaped_length);
+  }
+  return write_message_text(text, out, message, 0, message->length);
+}
+
+// Escapes the texts that fit into the store, so that each is escaped once however often it
+// is written. A text of more than one slice is left out: the table writes it a slice at a
+// time.
+void store_escaped_messages(LogicText* text) {
+  text->escaped_used = 0;
+  for (int number = 1; number < kMaxMessages; ++number) {
+    Message* message = &text->messages[number];
+    message->escaped_length = 0;
+    if (!message->present || message->length == 0 || message->length > kSlice ||
+        text->escaped_used + 4 * message->length > kEscapedStore) {
+      continue;
+    }
+    char* start = text->escaped + text->escaped_used;
+    char* end = write_message_text(text, start, message, 0, message->length);
+    message->escaped_at = text->escaped_used;
+    message->escaped_length = static_cast<uint32_t>(end - start);
+    text->escaped_used += message->escaped_length;
+  }
+}
+
 char* write_argument(const LogicText* text, char* out, char kind, uint8_t value) {
-  uint8_t name[kMaxQuotedName];
   if (kind == 'n') {
     return write_number(out, value);
   }
   if (kind == 'm' && text->messages[value].quoted) {
     const Message* message = &text->messages[value];
     *out++ = '"';
-    out = write_message_text(text, out, message, 0, message->length);
+    out = write_escaped_message(text, out, message);
     *out++ = '"';
     return out;
   }
   if (kind == 'i') {
-    int length = quoted_item(text->side, value, name);
-    if (length >= 0) {
-      return write_quoted(out, name, length);
+    size_t length;
+    const char* quoted = quoted_item(text->side, value, &length);
+    if (quoted != nullptr) {
+      return write_bytes(out, quoted, length);
     }
   }
   *out++ = kind;
@@ -516,37 +604,57 @@ constexpr Operator kOperators[] = {
     {0xA6, "", " *= ", ";"}, {0xA7, "", " /= ", ";"}, {0xA8, "", " /= ", ";"},
 };
 
+constexpr int kOperatorCount = sizeof kOperators / sizeof kOperators[0];
+
+// For each action byte, its row of kOperators, or -1.
+struct OperatorRows {
+  int8_t row[256];
+};
+
+constexpr OperatorRows make_operator_rows() {
+  OperatorRows rows = {};
+  for (int byte = 0; byte < 256; ++byte) {
+    rows.row[byte] = -1;
+  }
+  for (int row = 0; row < kOperatorCount; ++row) {
+    rows.row[kOperators[row].action] = static_cast<int8_t>(row);
+  }
+  return rows;
+}
+
+constexpr OperatorRows kOperatorRows = make_operator_rows();
+
 char* write_statement(const LogicText* text, char* out, uint32_t at) {
   const uint8_t* code = text->code;
   const Command* action = &kActions[code[at]];
-  for (const Operator& written : kOperators) {
-    if (written.action == code[at]) {
-      out = write_text(out, written.before);
-      out = write_argument(text, out, action->arguments[0], code[at + 1]);
-      out = write_text(out, written.between);
-      if (action->arguments[1] != '\0') {
-        out = write_argument(text, out, action->arguments[1], code[at + 2]);
-      }
-      return write_text(out, written.after);
+  int row = kOperatorRows.row[code[at]];
+  if (row >= 0) {
+    const Operator& written = kOperators[row];
+    out = write_text(out, written.before);
+    out = write_argument(text, out, action->arguments[0], code[at + 1]);
+    out = write_text(out, written.between);
+    if (action->argument_count > 1) {
+      out = write_argument(text, out, action->arguments[1], code[at + 2]);
     }
+    return write_text(out, written.after);
   }
   out = write_bytes(out, action->name, action->name_length);
   *out++ = '(';
   for (uint32_t i = 0; i < action->argument_count; ++i) {
     if (i > 0) {
-      out = write_text(out, ", ");
+      out = write_literal(out, ", ");
     }
     out = write_argument(text, out, action->arguments[i], code[at + 1 + i]);
   }
-  return write_text(out, ");");
+  return write_literal(out, ");");
 }
 
 char* write_said(const LogicText* text, char* out, uint32_t at) {
   uint8_t word[kMaxQuotedName];
-  out = write_text(out, "said(");
+  out = write_literal(out, "said(");
   for (uint32_t i = 0; i < text->code[at + 1]; ++i) {
     if (i > 0) {
-      out = write_text(out, ", ");
+      out = write_literal(out, ", ");
     }
     uint32_t group = read_word(text->code, at + 2 + 2 * i);
     int length = quoted_word(text->side, group, word);
@@ -566,7 +674,7 @@ char* write_test(const LogicText* text, char* out, uint32_t at) {
   *out++ = '(';
   for (uint32_t i = 0; i < test->argument_count; ++i) {
     if (i > 0) {
-      out = write_text(out, ", ");
+      out = write_literal(out, ", ");
     }
     out = write_argument(text, out, test->arguments[i], code[at + 1 + i]);
   }
@@ -613,7 +721,7 @@ char* write_condition_piece(LogicText* text, char* out) {
     text->mode = kUnits;
     text->at = body;
     open_block(text, kBody, body + read_word(code, at + 1));
-    return write_text(out, ") {\n");
+    return write_literal(out, ") {\n");
   }
   if (code[at] == kOr && text->in_group) {
     text->in_group = false;
@@ -626,10 +734,14 @@ char* write_condition_piece(LogicText* text, char* out) {
     ++nots;
   }
   if (text->in_group) {
-    out = write_text(out, text->first_in_group ? "" : " || ");
+    if (!text->first_in_group) {
+      out = write_literal(out, " || ");
+    }
     text->first_in_group = false;
   } else {
-    out = write_text(out, text->first_item ? "" : " && ");
+    if (!text->first_item) {
+      out = write_literal(out, " && ");
+    }
     text->first_item = false;
   }
   uint8_t test = code[at + nots];
@@ -660,7 +772,7 @@ bool raw_run_goes_on(LogicText* text) {
 
 char* write_raw_line(LogicText* text, char* out) {
   out = write_indent(text, out);
-  out = write_text(out, "#bytes");
+  out = write_literal(out, "#bytes");
   for (int count = 0; count < kRawBytesPerLine && raw_run_goes_on(text); ++count) {
     out = write_hex_byte(out, text->code[text->raw++]);
   }
@@ -681,13 +793,13 @@ char* write_block_end(LogicText* text, char* out) {
   bool has_else = body && text->at >= 3 && (text->flags[jump] & kElse);
   if (has_else && (text->flags[jump] & kLabelled)) {
     out = write_label(text, out, jump);
-    out = write_text(out, ":\n");
+    out = write_literal(out, ":\n");
   }
   out = write_indent(text, out);
-  out = write_text(out, "}\n");
+  out = write_literal(out, "}\n");
   if (has_else) {
     out = write_indent(text, out);
-    out = write_text(out, "else {\n");
+    out = write_literal(out, "else {\n");
     open_block(text, kElseBlock, static_cast<uint32_t>(jump_target(text, jump)));
   }
   return out;
@@ -715,7 +827,7 @@ char* write_code_piece(LogicText* text, char* out) {
   }
   if (flags & kLabelled) {
     out = write_label(text, out, at);
-    out = write_text(out, ":\n");
+    out = write_literal(out, ":\n");
   }
   if (at == text->code_length) {
     return out;
@@ -741,12 +853,12 @@ char* write_code_piece(LogicText* text, char* out) {
     text->test_next = false;
     text->in_group = false;
     text->first_item = true;
-    return write_text(out, "if (");
+    return write_literal(out, "if (");
   }
   text->at = at + 3;
-  out = write_text(out, "goto(");
+  out = write_literal(out, "goto(");
   out = write_label(text, out, static_cast<uint32_t>(jump_target(text, at)));
-  return write_text(out, ");\n");
+  return write_literal(out, ");\n");
 }
 
 char* write_message_piece(LogicText* text, char* out) {
@@ -759,20 +871,24 @@ char* write_message_piece(LogicText* text, char* out) {
       text->part_started = false;
       return out;
     }
-    out = write_text(out, "#message ");
+    out = write_literal(out, "#message ");
     out = write_number(out, static_cast<uint32_t>(text->message));
-    out = write_text(out, " \"");
+    out = write_literal(out, " \"");
     text->in_message = true;
     text->message_written = 0;
   }
   const Message* message = &text->messages[text->message];
+  if (message->escaped_length > 0) {
+    out = write_escaped_message(text, out, message);
+    text->message_written = message->length;
+  }
   uint32_t left = message->length - text->message_written;
   uint32_t slice = left < kSlice ? left : kSlice;
   out =
       write_message_text(text, out, message, text->message_written, text->message_written + slice);
   text->message_written += slice;
   if (text->message_written == message->length) {
-    out = write_text(out, "\"\n");
+    out = write_literal(out, "\"\n");
     text->in_message = false;
     ++text->message;
   }
@@ -782,7 +898,7 @@ char* write_message_piece(LogicText* text, char* out) {
 char* write_layout_piece(LogicText* text, char* out) {
   if (text->short_data && !text->header_written) {
     text->header_written = true;
-    out = write_text(out, "#header");
+    out = write_literal(out, "#header");
     for (uint32_t i = 0; i < 2 && i < text->length; ++i) {
       out = write_hex_byte(out, text->data[i]);
     }
@@ -791,7 +907,7 @@ char* write_layout_piece(LogicText* text, char* out) {
   }
   uint32_t start = text->short_data ? text->length : text->section;
   uint32_t total = text->length > start ? text->length - start : 0;
-  out = write_text(out, "#section");
+  out = write_literal(out, "#section");
   for (int count = 0; count < kRawBytesPerLine && text->section_written < total; ++count) {
     out = write_hex_byte(out, text->data[start + text->section_written++]);
   }
@@ -866,9 +982,13 @@ void start_logic_text(const uint8_t* data, size_t length, const LogicSideFiles* 
   text->section = 2 + text->code_length;
   memset(text->messages, 0, sizeof text->messages);
   memset(text->flags, 0, text->code_length + 1);
+  size_t words = text->code_length / 64 + 2;
+  memset(text->unit_bits, 0, words * sizeof text->unit_bits[0]);
+  memset(text->label_bits, 0, words * sizeof text->label_bits[0]);
 
   find_units(text);
   read_messages(text);
+  store_escaped_messages(text);
   find_blocks(text);
   find_labels(text);
 

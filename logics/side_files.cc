@@ -23,6 +23,10 @@ constexpr uint32_t kQuotable = 0x80000000u;
 // The length stored for a word or name too long to quote, and for an item without a name.
 constexpr uint8_t kTooLong = kMaxQuotedName + 1;
 constexpr uint8_t kNoName = 0xFF;
+// An item argument is one byte.
+constexpr int kNamedItems = 256;
+// A quoted name: the quotes and four characters at most for each byte.
+constexpr size_t kMaxQuotedText = 2 + 4 * kMaxQuotedName;
 
 // One record of words.tok. Its word is `shared` characters of the previous record's word and
 // then its own characters; `link` is the last record before it that shares fewer, which lets
@@ -63,6 +67,10 @@ struct LogicSideFiles {
   uint32_t item_count;
   uint32_t* name_slots;  // item numbers plus 1 of distinct names
   uint32_t name_mask;
+  // The items a logic can name (0-255) as their texts write them, quoted and escaped, so
+  // that every mention is one copy; a length of 0 for an item written `iN`.
+  uint16_t item_text_length[kNamedItems];
+  char item_text[kNamedItems][kMaxQuotedText];
 };
 
 namespace {
@@ -269,6 +277,23 @@ bool same_name(const LogicSideFiles* side, const ItemName* a, const ItemName* b)
   return true;
 }
 
+// The quoted texts of the items a logic can name, written once for every mention.
+void write_item_texts(LogicSideFiles* side) {
+  for (uint32_t item = 0; item < kNamedItems; ++item) {
+    side->item_text_length[item] = 0;
+    if (item >= side->item_count || !side->items[item].quotable) {
+      continue;
+    }
+    const ItemName* name = &side->items[item];
+    uint8_t bytes[kMaxQuotedName];
+    for (size_t i = 0; i < name->length; ++i) {
+      bytes[i] = object_byte(side->object, name->position + i, side->enciphered);
+    }
+    char* end = write_quoted(side->item_text[item], bytes, name->length);
+    side->item_text_length[item] = static_cast<uint16_t>(end - side->item_text[item]);
+  }
+}
+
 void read_items(LogicSideFiles* side) {
   side->item_count =
       static_cast<uint32_t>(object_items(side->object, side->object_length, &side->enciphered));
@@ -312,6 +337,7 @@ void read_items(LogicSideFiles* side) {
       }
     }
   }
+  write_item_texts(side);
 }
 
 }  // namespace
@@ -376,15 +402,12 @@ int quoted_word(const LogicSideFiles* side, unsigned group, uint8_t* word) {
   return side->records[record].length;
 }
 
-int quoted_item(const LogicSideFiles* side, unsigned item, uint8_t* name) {
-  if (side == nullptr || item >= side->item_count || !side->items[item].quotable) {
-    return -1;
+const char* quoted_item(const LogicSideFiles* side, unsigned item, size_t* length) {
+  if (side == nullptr || item >= kNamedItems || side->item_text_length[item] == 0) {
+    return nullptr;
   }
-  const ItemName* found = &side->items[item];
-  for (size_t i = 0; i < found->length; ++i) {
-    name[i] = object_byte(side->object, found->position + i, side->enciphered);
-  }
-  return found->length;
+  *length = side->item_text_length[item];
+  return side->item_text[item];
 }
 
 // --- Strings ---------------------------------------------------------------------------------

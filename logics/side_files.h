@@ -15,8 +15,9 @@ constexpr int kMaxQuotedName = 64;
 // group is written as its number. `side` may be null.
 int quoted_word(const LogicSideFiles* side, unsigned group, uint8_t* word);
 
-// Likewise the name item `item` is written as; -1 when it is written `iN`.
-int quoted_item(const LogicSideFiles* side, unsigned item, uint8_t* name);
+// The quoted, escaped name item `item` (0-255) is written as, and its length in `length`;
+// null when it is written `iN`. `side` may be null.
+const char* quoted_item(const LogicSideFiles* side, unsigned item, size_t* length);
 
 // Writes the bytes as a string in double quotes at `out` (at most 4 bytes for each byte, and
 // the quotes) and returns the end.

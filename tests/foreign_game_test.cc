@@ -71,8 +71,9 @@ bool posix_only() {
 TEST(ForeignGame, UpperCaseNamesExtractAsTheirLowerCaseCopy) {
   const FileTree lower = small_game();
   const FileTree upper = with_upper_case_names(lower);
-  const std::vector<std::vector<std::string>> commands = {{"-a"}, {"-l", "2"}, {"-v", "ALL"},
-                                                          {"-o"}, {"-w"},      {"--png"}};
+  const std::vector<std::vector<std::string>> commands = {
+      {"-a"}, {"-l", "2"}, {"-v", "ALL"}, {"-o"},
+      {"-w"}, {"--png"},   {"--text"},    {"--midi", "--wav"}};
   for (const std::vector<std::string>& args : commands) {
     ScratchRun expected = run_in_scratch(lower, args);
     ScratchRun run = run_in_scratch(upper, args);
@@ -178,6 +179,9 @@ TEST(ForeignGame, ReplacesLinksAtOutputNamesAndTouchesNothingOutside) {
       {{"-w"}, {SpecialFile::kHardLink, "words.txt", "words.tok"}},
       {{"--png", "-p", "0"}, {SpecialFile::kSymbolicLink, "picture.0.priority.png", kept}},
       {{"--png"}, {SpecialFile::kSymbolicLink, "view/view.1.png", kept}},
+      {{"--text"}, {SpecialFile::kSymbolicLink, "objects.txt", kept}},
+      {{"--text", "-l", "0"}, {SpecialFile::kSymbolicLink, "logic.0.txt", kept}},
+      {{"--midi", "--wav", "-s", "0"}, {SpecialFile::kSymbolicLink, "sound.0.wav", kept}},
   };
   for (const Case& c : cases) {
     ScratchRun expected = run_in_scratch(game, c.args);
@@ -202,6 +206,13 @@ TEST(ForeignGame, ReplacesLinksAtOutputNamesAndTouchesNothingOutside) {
                        {{SpecialFile::kSymbolicLink, "picture", outside + "/room"}});
   EXPECT_EQ(run.result.out,
             kBanner + "Drawing picture files... Error!\nCannot open picture/picture.0.png.\n");
+  EXPECT_EQ(run.result.status, 1);
+  EXPECT_EQ(read_tree(outside), outside_files);
+  run = run_in_scratch(linked, {"--wav", "--text"},
+                       {{SpecialFile::kSymbolicLink, "sound", outside + "/room"}});
+  EXPECT_EQ(run.result.out, kBanner +
+                                "Converting sound files to WAV... Error!\nCannot open "
+                                "sound/sound.0.wav.\n");
   EXPECT_EQ(run.result.status, 1);
   EXPECT_EQ(read_tree(outside), outside_files);
   // With nothing to extract, the walk ends as usual.
@@ -268,6 +279,16 @@ TEST(ForeignGame, NeverWaitsOnFifosNorOpensDirectoriesInPlaceOfFiles) {
        {"--png", "-p", "0"},
        "Drawing picture.0... Error!\nCannot open picture.0.png.\n",
        1},
+      {without("object"),
+       fifo("object"),
+       {"--text", "-l", "7"},
+       "Decoding logic.7... Error!\nFile doesn't exist.\n",
+       1},
+      {game,
+       fifo("sound.0.mid"),
+       {"--midi", "-s", "0"},
+       "Converting sound.0 to MIDI... Error!\nCannot open sound.0.mid.\n",
+       1},
   };
   RunOptions options;
   options.time_limit_seconds = 20;
@@ -283,4 +304,22 @@ TEST(ForeignGame, NeverWaitsOnFifosNorOpensDirectoriesInPlaceOfFiles) {
     EXPECT_EQ(run.result.err, "") << c.out;
     EXPECT_EQ(run.tree, left) << c.out;
   }
+}
+
+// Side files that are FIFOs or directories count as missing: the texts show numbers.
+TEST(ForeignGame, TextsNeverWaitOnSideFiles) {
+  if (posix_only()) {
+    GTEST_SKIP() << "FIFOs are POSIX only";
+  }
+  FileTree game;
+  add_resource(game, 0, 0, 0,
+               logic_data({0xFF, 0x0E, 0x01, 0x07, 0x00, 0xFF, 0x02, 0x00, 0x5C, 0x00, 0x00}, {}));
+  game["words.tok/"] = {};
+  RunOptions options;
+  options.time_limit_seconds = 20;
+  ScratchRun run = run_in_scratch(game, {"--text"}, {{SpecialFile::kFifo, "object", ""}}, options);
+  EXPECT_EQ(run.result.out,
+            kBanner + "Decoding logic files... Done.\nCouldn't open file: object\n");
+  EXPECT_EQ(run.result.status, 0);
+  EXPECT_EQ(text_of(run.tree["logic/logic.0.txt"]), "if (said(7)) {\n  get(i0);\n}\nreturn();\n");
 }

@@ -22,6 +22,13 @@ const char* verdict(bool met) {
   return met ? "met" : "MISSED";
 }
 
+std::string absolute_program_path(const char* path) {
+  char* absolute = realpath(path, nullptr);
+  std::string result = absolute != nullptr ? absolute : path;
+  free(absolute);
+  return result;
+}
+
 bool massif_peak(const std::string& path, long& heap, long& extra) {
   std::ifstream profile(path);
   std::string line;

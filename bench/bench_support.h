@@ -10,6 +10,9 @@ double median(std::vector<double> values);
 
 bool starts_with(const std::string& text, const std::string& prefix);
 
+// The program's path made absolute: the benchmarks run it inside the games' directories.
+std::string absolute_program_path(const char* path);
+
 // "met" or "MISSED", as each target is printed.
 const char* verdict(bool met);
 

@@ -672,10 +672,7 @@ bool parse_options(int argc, char** argv, Options& options) {
   if (argc < 2) {
     return false;
   }
-  // kesk runs in the game directories, so its path must not be relative.
-  char* kesk = realpath(argv[1], nullptr);
-  options.kesk = kesk != nullptr ? kesk : argv[1];
-  free(kesk);
+  options.kesk = absolute_program_path(argv[1]);
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (starts_with(arg, "--valgrind=")) {

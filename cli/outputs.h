@@ -53,8 +53,9 @@ void finish_output(FILE* file);
 
 void write_images(int type, const ResourceData& data, int number, const OutputDirectory& directory);
 void write_logic_text(const ResourceData& data, int number, const OutputDirectory& directory);
-void write_midi_file(const ResourceData& data, int number, const OutputDirectory& directory);
-void write_wav_file(const ResourceData& data, int number, const OutputDirectory& directory);
+// `format` is kMidiFormat or kWavFormat.
+void write_sound_file(int format, const ResourceData& data, int number,
+                      const OutputDirectory& directory);
 
 // Reads "words.tok" and "object" for the logic texts, once per run.
 void read_side_files();

@@ -42,10 +42,8 @@ void write_outputs(int format, int type, const ResourceData& data, int number,
       write_logic_text(data, number, directory);
       break;
     case kMidiFormat:
-      write_midi_file(data, number, directory);
-      break;
     case kWavFormat:
-      write_wav_file(data, number, directory);
+      write_sound_file(format, data, number, directory);
       break;
   }
 }

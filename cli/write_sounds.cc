@@ -9,44 +9,49 @@
 namespace {
 
 uint8_t sound_block[kSoundBlockSize];
+// The writers, allocated once and used by one sound at a time.
+MidiWriter* midi_writer;
+WavWriter* wav_writer;
 
-// A writer's memory, allocated once and used by one sound at a time.
-void* writer_memory(void** memory, size_t size) {
-  if (*memory == nullptr) {
-    *memory = malloc(size);
-    if (*memory == nullptr) {
-      printf("Error!\nNot enough memory!\n");
-      exit(1);
-    }
+void* allocate_writer(size_t size) {
+  void* memory = malloc(size);
+  if (memory == nullptr) {
+    printf("Error!\nNot enough memory!\n");
+    exit(1);
   }
-  return *memory;
+  return memory;
+}
+
+void start_sound_file(int format, const ResourceData& data) {
+  if (format == kMidiFormat) {
+    if (midi_writer == nullptr) {
+      midi_writer = static_cast<MidiWriter*>(allocate_writer(midi_writer_size()));
+    }
+    start_midi_file(data.bytes, data.length, midi_writer);
+  } else {
+    if (wav_writer == nullptr) {
+      wav_writer = static_cast<WavWriter*>(allocate_writer(wav_writer_size()));
+    }
+    start_wav_file(data.bytes, data.length, wav_writer);
+  }
+}
+
+size_t next_sound_bytes(int format) {
+  if (format == kMidiFormat) {
+    return next_midi_bytes(midi_writer, sound_block, sizeof sound_block);
+  }
+  return next_wav_bytes(wav_writer, sound_block, sizeof sound_block);
 }
 
 }  // namespace
 
-void write_midi_file(const ResourceData& data, int number, const OutputDirectory& directory) {
-  static void* memory = nullptr;
+void write_sound_file(int format, const ResourceData& data, int number,
+                      const OutputDirectory& directory) {
   char name[40];
-  snprintf(name, sizeof name, "sound.%d.mid", number);
+  snprintf(name, sizeof name, format == kMidiFormat ? "sound.%d.mid" : "sound.%d.wav", number);
   FILE* file = create_output(directory, name);
-  MidiWriter* writer = static_cast<MidiWriter*>(writer_memory(&memory, midi_writer_size()));
-  start_midi_file(data.bytes, data.length, writer);
-  for (size_t size = next_midi_bytes(writer, sound_block, sizeof sound_block); size > 0;
-       size = next_midi_bytes(writer, sound_block, sizeof sound_block)) {
-    write_output(file, sound_block, size);
-  }
-  finish_output(file);
-}
-
-void write_wav_file(const ResourceData& data, int number, const OutputDirectory& directory) {
-  static void* memory = nullptr;
-  char name[40];
-  snprintf(name, sizeof name, "sound.%d.wav", number);
-  FILE* file = create_output(directory, name);
-  WavWriter* writer = static_cast<WavWriter*>(writer_memory(&memory, wav_writer_size()));
-  start_wav_file(data.bytes, data.length, writer);
-  for (size_t size = next_wav_bytes(writer, sound_block, sizeof sound_block); size > 0;
-       size = next_wav_bytes(writer, sound_block, sizeof sound_block)) {
+  start_sound_file(format, data);
+  for (size_t size = next_sound_bytes(format); size > 0; size = next_sound_bytes(format)) {
     write_output(file, sound_block, size);
   }
   finish_output(file);

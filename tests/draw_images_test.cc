@@ -241,10 +241,12 @@ TEST(DrawImages, OutputFailuresEndTheRun) {
   EXPECT_EQ(bulk.result.status, 1);
   EXPECT_EQ(bulk.tree, game);
 
-  Bytes view = {1, 1, 1, 0, 0, 7, 0, 1, 3, 0, 200, 250, 0x0F};
-  Bytes noise = pattern_bytes(15000, 9);
+  // A cel of 255 x 255 pixels each of a colour of its own, whose image deflates to far more
+  // than the limit.
+  Bytes view = {1, 1, 1, 0, 0, 7, 0, 1, 3, 0, 255, 255, 0x0F};
+  Bytes noise = pattern_bytes(256 * 255, 9);
   for (size_t i = 0; i < noise.size(); ++i) {
-    view.push_back(i % 60 == 59 ? 0 : (noise[i] | 0x01));
+    view.push_back(i % 256 == 255 ? 0 : ((noise[i] & 0xF0) | 0x01));
   }
   game.clear();
   add_resource(game, 2, 0, 0, view);

@@ -146,7 +146,7 @@ TEST(ExtractResourceType, EndsWithStatusOneOnEveryFatalRoad) {
 
   // A write refused by the file system, at the second output of a type directory that
   // already exists.
-  const Bytes large = pattern_bytes(5000, 3);
+  const Bytes large = pattern_bytes(20000, 3);
   FileTree full = {{"view/", {}}};
   add_resource(full, 2, 0, 0, data);
   add_resource(full, 2, 1, 0, large);

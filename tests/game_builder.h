@@ -87,7 +87,7 @@ struct RunResult {
 };
 // A file size limit for RunOptions: kesk's messages and the coverage data of an instrumented
 // build stay below it, so only the outputs that a test makes larger meet it.
-constexpr long kWriteLimit = 4096;
+constexpr long kWriteLimit = 16384;
 
 struct RunOptions {
   std::vector<std::string> environment;  // extra NAME=VALUE settings for the child

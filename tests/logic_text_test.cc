@@ -149,3 +149,55 @@ TEST(ObjectListing, ListsItemsOfAnEncipheredFileAndNamesThemInLogics) {
   EXPECT_EQ(logic_text(logic_data(code, {}), {}, object),
             "get(\"Car Key\");\ndrop(i0);\nput(\"\\x82\", v4);\nget(i9);\n");
 }
+
+// Bytes that decode to nothing keep their place as raw bytes, and reading goes on at the next
+// byte; ifs and jumps that do not fit their block are raw too.
+TEST(LogicText, WritesWhatCannotBeDecodedAsBytes) {
+  const struct {
+    Bytes code;
+    const char* text;
+  } cases[] = {
+      {{0x01, 0x05, 0xB6, 0xFD, 0x03, 0x1E}, "v5++;\n#bytes B6 FD 03 1E\n"},
+      // An FF inside a group, a not before the group's end, a not before the FF, no test.
+      {{0xFF, 0xFC, 0x07, 0x01, 0xFF, 0x00, 0x00, 0xFF, 0xFC, 0x07, 0x01, 0xFD, 0xFC, 0xFF,
+        0x00, 0x00, 0xFF, 0xFD, 0xFF, 0x00, 0x00, 0xFF, 0x13, 0xFF, 0x00, 0x00, 0x00},
+       "#bytes FF FC\nv1 -= 255;\nreturn();\nreturn();\n#bytes FF FC\nv1 -= 253;\n#bytes FC "
+       "FF\nreturn();\nreturn();\n#bytes FF FD FF\nreturn();\nreturn();\n#bytes "
+       "FF\nnew.room.v(v255);\nreturn();\nreturn();\nreturn();\n"},
+      {{0x00, 0xFF, 0x0E, 0x02, 0x01, 0x00}, "return();\n#bytes FF\ntoggle(f2);\nv0++;\n"},
+      {{0x00, 0xFF, 0x07, 0x01, 0xFF, 0x00}, "return();\n#bytes FF\nv1 -= 255;\nreturn();\n"},
+      // Jumps before the code, past it, into a unit, and one cut short.
+      {{0xFE, 0xF0, 0xFF, 0xFE, 0x10, 0x00, 0x03, 0x01, 0x02, 0xFE, 0xFC, 0xFF, 0x00, 0xFE, 0x01},
+       "#bytes FE F0 FF FE 10 00\nv1 = 2;\n#bytes FE FC FF\nreturn();\n#bytes FE 01\n"},
+      // An if whose block runs past the block around it.
+      {{0xFF, 0x07, 0x01, 0xFF, 0x06, 0x00, 0xFF, 0x07, 0x02, 0xFF, 0x04, 0x00, 0x0C, 0x01, 0x0C,
+        0x02, 0x0C, 0x03, 0x00},
+       "if (isset(f1)) {\n  #bytes FF 07 02 FF 04 "
+       "00\n}\nset(f1);\nset(f2);\nset(f3);\nreturn();\n"},
+      // A label starts a new run of bytes.
+      {{0xFE, 0x01, 0x00, 0xB6, 0xB7, 0xB8, 0x00},
+       "goto(Label1);\n#bytes B6\nLabel1:\n#bytes B7 B8\nreturn();\n"},
+      {{0xFF, 0xFD, 0xFD, 0x01, 0x1E, 0x05, 0xFD, 0xFC, 0x07, 0x01, 0xFC,
+        0xFC, 0xFC, 0xFF, 0x01, 0x00, 0x00, 0xFF, 0xFF, 0x01, 0x00, 0x00},
+       "if (!!equaln(v30, 5) && !(isset(f1)) && ()) {\n  return();\n}\nif () {\n  return();\n}\n"},
+      {{0xFF, 0x02, 0x01, 0x02, 0xFD, 0x03, 0x01, 0x09, 0xFD, 0x04, 0x01, 0x02, 0x05, 0x01,
+        0x07, 0xFD, 0x06, 0x03, 0x04, 0xFD, 0x0D, 0x0F, 0x01, 0x02, 0xFF, 0x01, 0x00, 0x00},
+       "if (v1 == v2 && v1 >= 9 && v1 >= v2 && v1 > 7 && v3 <= v4 && !have.key() && "
+       "compare.strings(s1, s2)) {\n  return();\n}\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(logic_text(logic_data(c.code, {})), c.text);
+  }
+}
+
+// Words longer than 64 characters and words a group before spelt stay numbers; a plain
+// object file is read as stored, and names two items share stay numbers.
+TEST(LogicText, QuotesOnlyWordsAndNamesThatReadBack) {
+  Bytes words =
+      vocabulary_file({{{0, std::string(65, 'a'), 1}, {0, "and", 2}, {3, "y", 3}, {1, "nd", 4}}});
+  Bytes object = object_table({{"lamp", 1}, {"lamp", 2}, {"key", 3}});
+  Bytes code = {0xFF, 0x0E, 0x04, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04,
+                0x00, 0xFF, 0x06, 0x00, 0x5C, 0x00, 0x5C, 0x01, 0x5C, 0x02};
+  EXPECT_EQ(logic_text(logic_data(code, {}), words, object),
+            "if (said(1, \"and\", \"andy\", 4)) {\n  get(i0);\n  get(i1);\n  get(\"key\");\n}\n");
+}

@@ -54,7 +54,7 @@ TEST(ConvertObjectFile, LabelsFromTheSixthByteAndWritesTheCipheredFile) {
 
 TEST(ConvertObjectFile, FailuresReturnWithStatusZero) {
   const Bytes object = {9, 8, 7, 6, 5, 4, 3};
-  const Bytes large = pattern_bytes(6000, 4);
+  const Bytes large = pattern_bytes(20000, 4);
   const Bytes ciphered = object_cipher(large);
   struct Case {
     FileTree game;

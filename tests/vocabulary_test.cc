@@ -156,10 +156,10 @@ TEST(ConvertVocabulary, ListsAGeneratedVocabulary) {
 
 TEST(ConvertVocabulary, FailuresReturnWithStatusZero) {
   const Bytes tok = vocabulary_file({{{0, "a", 1}}});
-  // 600 words of A make a listing of over 5000 bytes.
+  // 2000 words of A make a listing of over 20000 bytes.
   std::vector<std::pair<std::string, int>> many;
   std::string lines;
-  for (int i = 100; i < 700; ++i) {
+  for (int i = 100; i < 2100; ++i) {
     many.push_back({"a" + std::to_string(i), i});
     lines += std::to_string(i) + " a" + std::to_string(i) + "\n";
   }

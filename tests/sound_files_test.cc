@@ -148,6 +148,24 @@ TEST(SoundFiles, DamagedSoundsGiveWholeFiles) {
             hex("00 C1 50 00 E1 14 3C 00 91 2D 7F 02 81 2D 00 00 FF 2F 00 4D 54 72"));
   EXPECT_EQ(wav_file(hex("02 00 00 00 00")).size(), 44u + 2 * 1470);
   EXPECT_EQ(wav_file({}).size(), 44u);
+
+  // A note of no duration is skipped; a rest of 65534 ticks leaves one tick for the next
+  // note, which is cut there; the note after it is never played.
+  Bytes endless = hex(
+      "08 00 1C 00 1C 00 1C 00 00 00 0F 8E 90 FE FF 00 80 9F 05 00 0F 8E 90 05 00 0F 8E 90 FF FF");
+  EXPECT_EQ(midi_file(endless),
+            midi_with("4D 54 72 6B 00 00 00 15 00 C0 50 00 E0 52 40 83 FF 7E 90 45 7F 01 80 45 00 "
+                      "00 FF 2F 00 "
+                      "4D 54 72 6B 00 00 00 0B 00 C1 50 00 E1 52 40 00 FF 2F 00 "
+                      "4D 54 72 6B 00 00 00 0B 00 C2 50 00 E2 52 40 00 FF 2F 00 "
+                      "4D 54 72 6B 00 00 00 04 00 FF 2F 00"));
+  Bytes header(kSoundBlockSize);
+  start_wav_file(endless.data(), endless.size(), &wav_writer);
+  ASSERT_GE(next_wav_bytes(&wav_writer, header.data(), header.size()), 44u);
+  const uint32_t data_size = 2u * 735 * 65535;
+  EXPECT_EQ(
+      header[40] | header[41] << 8 | header[42] << 16 | static_cast<uint32_t>(header[43]) << 24,
+      data_size);
 }
 
 // Files larger than a block come out the same whatever the block size.

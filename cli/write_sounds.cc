@@ -49,8 +49,8 @@ void write_sound_file(int format, const ResourceData& data, int number,
                       const OutputDirectory& directory) {
   char name[40];
   snprintf(name, sizeof name, format == kMidiFormat ? "sound.%d.mid" : "sound.%d.wav", number);
-  FILE* file = create_output(directory, name);
   start_sound_file(format, data);
+  FILE* file = create_output(directory, name);
   for (size_t size = next_sound_bytes(format); size > 0; size = next_sound_bytes(format)) {
     write_output(file, sound_block, size);
   }

@@ -78,8 +78,8 @@ void read_side_files() {
 void write_logic_text(const ResourceData& data, int number, const OutputDirectory& directory) {
   char name[40];
   snprintf(name, sizeof name, "logic.%d.txt", number);
-  FILE* file = create_output(directory, name);
   LogicText* text = logic_text();
+  FILE* file = create_output(directory, name);
   start_logic_text(data.bytes, data.length, side_files.tables, text);
   for (size_t size = next_logic_text(text, text_block, sizeof text_block); size > 0;
        size = next_logic_text(text, text_block, sizeof text_block)) {

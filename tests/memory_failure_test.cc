@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "logics/logics.h"
+#include "sounds/sounds.h"
 #include "tests/game_builder.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -121,4 +123,31 @@ TEST(MemoryFailure, ObjectConverterReportsAndTheFullRunGoesOn) {
   }
   expected["words.txt"] = bytes_of(listing);
   EXPECT_EQ(outcome.tree, expected);
+}
+
+// The texts' and sounds' work areas: one that cannot be had ends the run before its file is
+// made; side-file tables that cannot be had leave numbers in the texts.
+TEST(MemoryFailure, FormatsWithoutTheirWorkAreas) {
+  if (shim_unavailable()) {
+    GTEST_SKIP() << "the allocator shim needs an uninstrumented Linux kesk";
+  }
+  FileTree game;
+  add_resource(game, 0, 0, 0, logic_data({0x5C, 0x01, 0x00}, {}));
+  add_resource(game, 3, 0, 0, {0x08, 0x00, 0xFF, 0xFF});
+  game["object"] = object_cipher(object_table({{"?", 0}, {"lamp", 1}}));
+  const std::string banner = "KESK - AGI system extractor\n\n";
+  ScratchRun text = run_in_scratch(game, {"--text", "-l", "0"}, {},
+                                   failing_allocation(static_cast<int>(logic_text_size())));
+  EXPECT_EQ(text.result.out, banner + "Decoding logic.0... Error!\nNot enough memory!\n");
+  EXPECT_EQ(text.result.status, 1);
+  EXPECT_EQ(text.tree, game);
+  ScratchRun midi = run_in_scratch(game, {"--midi", "-s", "0"}, {},
+                                   failing_allocation(static_cast<int>(midi_writer_size())));
+  EXPECT_EQ(midi.result.out, banner + "Converting sound.0 to MIDI... Error!\nNot enough memory!\n");
+  EXPECT_EQ(midi.result.status, 1);
+  EXPECT_EQ(midi.tree, game);
+  int tables = static_cast<int>(logic_side_files_size(0, game["object"].size()));
+  ScratchRun numbers = run_in_scratch(game, {"--text", "-l", "0"}, {}, failing_allocation(tables));
+  EXPECT_EQ(numbers.result.status, 0);
+  EXPECT_EQ(text_of(numbers.tree["logic.0.txt"]), "get(i1);\nreturn();\n");
 }

@@ -33,8 +33,7 @@ FILE* start_image(const OutputDirectory& directory, const char* name, uint32_t w
                   uint32_t height, PngPalette palette) {
   FILE* file = create_output(directory, name);
   if (!start_png(&encoder, width, height, palette)) {
-    printf("Error!\nNot enough memory!\n");
-    exit(1);
+    fail_to_allocate();
   }
   write_ready_bytes(file);
   return file;

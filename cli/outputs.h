@@ -49,6 +49,10 @@ void write_output(FILE* file, const void* bytes, size_t size);
 // Closes an output; a failed close ends the run with status 1.
 void finish_output(FILE* file);
 
+// A format's work area, allocated once for the run; memory that cannot be had ends the run
+// with status 1.
+void* allocate_work_area(size_t size);
+
 // --- The formats' writers, each making the files of one resource ---------------------------
 
 void write_images(int type, const ResourceData& data, int number, const OutputDirectory& directory);
@@ -57,9 +61,7 @@ void write_logic_text(const ResourceData& data, int number, const OutputDirector
 void write_sound_file(int format, const ResourceData& data, int number,
                       const OutputDirectory& directory);
 
-// Reads "words.tok" and "object" for the logic texts, once per run.
-void read_side_files();
-// Writes objects.txt from the object file read by read_side_files.
+// Writes objects.txt from the object file the logic texts read, or reads it now.
 void write_object_listing();
 
 #endif  // KESK_CLI_OUTPUTS_H

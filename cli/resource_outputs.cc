@@ -2,6 +2,7 @@
 // extractions read them, and each format writes its files from the bytes extraction would
 // write.
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/outputs.h"
 #include "platform/platform.h"
@@ -51,9 +52,6 @@ void write_outputs(int format, int type, const ResourceData& data, int number,
 }  // namespace
 
 void convert_resource(int format, int type, int number) {
-  if (format == kTextFormat) {
-    read_side_files();
-  }
   ResourceData data;
   if (load_resource(type, number, output_formats[format].single_progress, &data)) {
     write_outputs(format, type, data, number, working_directory());
@@ -63,9 +61,6 @@ void convert_resource(int format, int type, int number) {
 }
 
 void convert_resource_type(int format, int type) {
-  if (format == kTextFormat) {
-    read_side_files();
-  }
   ResourceWalk walk;
   start_resource_walk(type, output_formats[format].type_progress, &walk);
   OutputDirectory directory = make_output_directory(resource_types.type_names[type]);
@@ -108,6 +103,14 @@ void write_output(FILE* file, const void* bytes, size_t size) {
   if (size > 0 && fwrite(bytes, 1, size, file) != size) {
     fail_to_write_output();
   }
+}
+
+void* allocate_work_area(size_t size) {
+  void* memory = malloc(size);
+  if (memory == nullptr) {
+    fail_to_allocate();
+  }
+  return memory;
 }
 
 void finish_output(FILE* file) {

@@ -1,7 +1,6 @@
 // Sounds written as MIDI files and as WAV files of the sound chip, a block at a time: a WAV
 // file runs to tens of megabytes and is never held whole.
 #include <cstdio>
-#include <cstdlib>
 
 #include "cli/outputs.h"
 #include "sounds/sounds.h"
@@ -13,24 +12,15 @@ uint8_t sound_block[kSoundBlockSize];
 MidiWriter* midi_writer;
 WavWriter* wav_writer;
 
-void* allocate_writer(size_t size) {
-  void* memory = malloc(size);
-  if (memory == nullptr) {
-    printf("Error!\nNot enough memory!\n");
-    exit(1);
-  }
-  return memory;
-}
-
 void start_sound_file(int format, const ResourceData& data) {
   if (format == kMidiFormat) {
     if (midi_writer == nullptr) {
-      midi_writer = static_cast<MidiWriter*>(allocate_writer(midi_writer_size()));
+      midi_writer = static_cast<MidiWriter*>(allocate_work_area(midi_writer_size()));
     }
     start_midi_file(data.bytes, data.length, midi_writer);
   } else {
     if (wav_writer == nullptr) {
-      wav_writer = static_cast<WavWriter*>(allocate_writer(wav_writer_size()));
+      wav_writer = static_cast<WavWriter*>(allocate_work_area(wav_writer_size()));
     }
     start_wav_file(data.bytes, data.length, wav_writer);
   }

@@ -49,17 +49,12 @@ SideFile read_side_file(const char* name) {
 LogicText* logic_text() {
   static LogicText* text = nullptr;
   if (text == nullptr) {
-    text = static_cast<LogicText*>(malloc(logic_text_size()));
-    if (text == nullptr) {
-      printf("Error!\nNot enough memory!\n");
-      exit(1);
-    }
+    text = static_cast<LogicText*>(allocate_work_area(logic_text_size()));
   }
   return text;
 }
 
-}  // namespace
-
+// Reads "words.tok" and "object" for the logic texts and the item list, once per run.
 void read_side_files() {
   if (side_files.read) {
     return;
@@ -75,9 +70,12 @@ void read_side_files() {
   }
 }
 
+}  // namespace
+
 void write_logic_text(const ResourceData& data, int number, const OutputDirectory& directory) {
   char name[40];
   snprintf(name, sizeof name, "logic.%d.txt", number);
+  read_side_files();
   LogicText* text = logic_text();
   FILE* file = create_output(directory, name);
   start_logic_text(data.bytes, data.length, side_files.tables, text);

@@ -338,16 +338,16 @@ uint32_t label_number(const LogicText* text, uint32_t address) {
 
 // Which key byte enciphers the byte at `position`: the key runs on from the first text.
 uint32_t key_index(const LogicText* text, uint32_t position) {
-  int64_t index = (static_cast<int64_t>(position) - text->texts) % kLogicKeyLength;
-  return static_cast<uint32_t>(index < 0 ? index + kLogicKeyLength : index);
+  int64_t index = (static_cast<int64_t>(position) - text->texts) % kObjectKeyLength;
+  return static_cast<uint32_t>(index < 0 ? index + kObjectKeyLength : index);
 }
 
 uint8_t message_byte(const LogicText* text, uint32_t position) {
-  return text->data[position] ^ logic_key[key_index(text, position)];
+  return text->data[position] ^ kObjectKey[key_index(text, position)];
 }
 
 uint32_t next_key_index(uint32_t index) {
-  return index + 1 == kLogicKeyLength ? 0 : index + 1;
+  return index + 1 == kObjectKeyLength ? 0 : index + 1;
 }
 
 // The length of the text starting at `start`: up to its 00, the end of the data or `limit`.
@@ -355,7 +355,7 @@ uint32_t text_length(const LogicText* text, uint32_t start, uint32_t limit) {
   uint32_t length = 0;
   uint32_t key = key_index(text, start);
   while (start + length < text->length && length < limit &&
-         (text->data[start + length] ^ logic_key[key]) != 0) {
+         (text->data[start + length] ^ kObjectKey[key]) != 0) {
     ++length;
     key = next_key_index(key);
   }
@@ -423,7 +423,7 @@ void read_messages(LogicText* text) {
     uint32_t hash = 2166136261u;
     uint32_t key = key_index(text, message->start);
     for (uint32_t i = 0; i < message->length; ++i) {
-      hash = (hash ^ (text->data[message->start + i] ^ logic_key[key])) * 16777619u;
+      hash = (hash ^ (text->data[message->start + i] ^ kObjectKey[key])) * 16777619u;
       key = next_key_index(key);
     }
     message->hash = hash;
@@ -531,7 +531,7 @@ char* write_message_text(const LogicText* text, char* out, const Message* messag
                          uint32_t to) {
   uint32_t key = key_index(text, message->start + from);
   for (uint32_t i = from; i < to; ++i) {
-    out = write_string_byte(out, text->data[message->start + i] ^ logic_key[key]);
+    out = write_string_byte(out, text->data[message->start + i] ^ kObjectKey[key]);
     key = next_key_index(key);
   }
   return out;

@@ -7,9 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// The cipher key of the messages and of the object file.
-constexpr int kLogicKeyLength = 11;
-extern const uint8_t logic_key[kLogicKeyLength];
+// Messages are enciphered with the object file's key, kObjectKey.
+#include "converters/converters.h"
 
 // The longest logic a resource holds.
 constexpr size_t kMaxLogicLength = 65535;

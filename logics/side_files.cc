@@ -5,9 +5,6 @@
 #include "logics/logics.h"
 #include "logics/side_files.h"
 
-const uint8_t logic_key[kLogicKeyLength] = {0x41, 0x76, 0x69, 0x73, 0x20, 0x44,
-                                            0x75, 0x72, 0x67, 0x61, 0x6E};
-
 namespace {
 
 // words.tok starts with a two-byte offset for each letter.
@@ -235,7 +232,7 @@ void read_words(LogicSideFiles* side) {
 // --- The object file -------------------------------------------------------------------------
 
 uint8_t object_byte(const uint8_t* object, size_t at, bool enciphered) {
-  return enciphered ? object[at] ^ logic_key[at % kLogicKeyLength] : object[at];
+  return enciphered ? object[at] ^ kObjectKey[at % kObjectKeyLength] : object[at];
 }
 
 size_t object_word(const uint8_t* object, size_t at, bool enciphered) {

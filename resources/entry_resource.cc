@@ -27,8 +27,7 @@ void read_entry_resource(EntryResource* resource, ResourceData* data) {
   // An empty resource needs no buffer; a null result then is no failure.
   unsigned char* bytes = size > 0 ? static_cast<unsigned char*>(malloc(size)) : nullptr;
   if (size > 0 && bytes == nullptr) {
-    printf("Error!\nNot enough memory!\n");
-    exit(1);
+    fail_to_allocate();
   }
   size_t got =
       size > 0 ? read_at(resource->volume, resource->offset + kResourceHeaderSize, bytes, size) : 0;

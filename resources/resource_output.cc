@@ -17,6 +17,11 @@ void fail_to_write_output() {
   exit(1);
 }
 
+void fail_to_allocate() {
+  printf("Error!\nNot enough memory!\n");
+  exit(1);
+}
+
 void write_resource_file(const OutputDirectory& directory, const char* name, ResourceData* data) {
   WholeFileWrite result = write_whole_file(directory, name, data->bytes, data->length);
   release_resource(data);

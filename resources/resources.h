@@ -106,6 +106,10 @@ void finish_resource_walk(ResourceWalk* walk);
 [[noreturn]] void fail_to_create_output(const OutputDirectory& directory, const char* name);
 [[noreturn]] void fail_to_write_output();
 
+// Report memory that cannot be had for a resource or for the work of turning it into its
+// outputs ("Error!\nNot enough memory!\n"), and end the process with status 1.
+[[noreturn]] void fail_to_allocate();
+
 // Copies resource `number` of the type into "%s.%d" in the working directory.
 // Ends the process with status 1 on every fatal failure.
 void extract_resource(int type, int number);

@@ -113,9 +113,8 @@ TEST(LogicText, KeepsTheBytesOfADamagedSection) {
             "print(\"Hi\");\n\n#message 1 \"Hi\"\n\n#section 01 07 00 04 00 09 1F 69 7A\n");
   // A message running to the end of the data with no 00 is cut after 1,024 bytes.
   Bytes unended = {0x00, 0x00, 0x01, 0x04, 0x00, 0x04, 0x00};
-  for (int i = 0; i < 1030; ++i) {
-    unended.push_back(0x21 ^ logic_key[i % kLogicKeyLength]);
-  }
+  Bytes texts = object_cipher(Bytes(1030, 0x21));
+  unended.insert(unended.end(), texts.begin(), texts.end());
   std::string text = logic_text(unended);
   EXPECT_EQ(text.substr(0, 1024 + 14), "#message 1 \"" + std::string(1024, '!') + "\"\n");
   EXPECT_EQ(text.substr(1024 + 14, 36), "\n#section 01 04 00 04 00 60 57 48 52");
